@@ -1,0 +1,16 @@
+#!/bin/bash
+# The main job: builds both DLLs for both architectures and runs the demo
+# under Wine and Xvfb. Screenshots and the transcript go to out/demo/.
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$ROOT/scripts/setup.sh"
+bash "$ROOT/scripts/build.sh"
+source "$ROOT/scripts/wine-env.sh"
+start_display
+start_wine
+start_http_server
+OUT="${DEMO_OUT:-$ROOT/out/demo}"
+mkdir -p "$OUT"
+export DEMO_OUT="$OUT"
+"$WINE" "$BUILD_ROOT/x86_64/demo/demo.exe" 2>&1 | tee "$OUT/transcript.txt"
+echo "demo: output in $OUT"

@@ -1,0 +1,57 @@
+# Sourced by the test and demo scripts: a throwaway Wine prefix in the build
+# tree, the Chinese locale (ANSI code page 936), an Xvfb display, one
+# persistent wineserver and the local HTTP test server. Cleans up on exit.
+ROOT="${ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
+BUILD_ROOT="${BUILD_ROOT:-$ROOT/build}"
+export WINE=/usr/lib/wine/wine64
+export WINESERVER=/usr/lib/wine/wineserver
+export WINEPREFIX="${WINEPREFIX:-$BUILD_ROOT/wineprefix}"
+export WINEARCH=win64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+export no_proxy=127.0.0.1,localhost NO_PROXY=127.0.0.1,localhost
+unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY
+export FEED_TEST_HOST="${FEED_TEST_HOST:-127.0.0.1}"
+export FEED_TEST_LOG="${FEED_TEST_LOG:-$BUILD_ROOT/http-requests.log}"
+
+_wine_env_pids=()
+wine_env_cleanup() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  for p in "${_wine_env_pids[@]}"; do kill "$p" >/dev/null 2>&1 || true; done
+}
+trap wine_env_cleanup EXIT
+
+start_display() {
+  if [ -n "${FEED_DISPLAY:-}" ]; then export DISPLAY="$FEED_DISPLAY"; fi
+  if [ -z "${DISPLAY:-}" ] || ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
+    local n=99
+    while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    _wine_env_pids+=($!)
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  fi
+}
+
+start_wine() {
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "wine: creating prefix $WINEPREFIX (takes a few minutes)"
+    "$WINE" wineboot -i </dev/null >/dev/null 2>&1
+    "$WINESERVER" -w
+  fi
+  # One server for the whole run; the warm-up starts Wine's services outside
+  # ctest so that they do not hold its output pipe.
+  "$WINESERVER" -p
+  "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+start_http_server() {
+  if ! (exec 3<>"/dev/tcp/$FEED_TEST_HOST/80") 2>/dev/null; then
+    python3 "$ROOT/standins/http/test_server.py" --bind "$FEED_TEST_HOST" --port 80 \
+      --root "$ROOT/tests/data" --log "$FEED_TEST_LOG" >/dev/null 2>&1 &
+    _wine_env_pids+=($!)
+    for _ in $(seq 50); do (exec 3<>"/dev/tcp/$FEED_TEST_HOST/80") 2>/dev/null && break; sleep 0.1; done
+  fi
+}
