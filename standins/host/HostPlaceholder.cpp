@@ -1,1 +1,0 @@
-// Placeholder translation unit until the host toolbar stand-in lands.
