@@ -1,0 +1,136 @@
+#include "feeds/SubscriptionStore.h"
+
+#include <ctime>
+#include <string>
+
+#include "feeds/FeedCache.h"
+#include "feeds/StoreFile.h"
+
+namespace {
+const wchar_t kMain[] = L"main";
+const wchar_t kCount[] = L"count";
+// Read marks are longer than any other value: up to 15 records and then some.
+constexpr size_t kMaxMarksLength = 2083;
+
+std::wstring RssSection(int number) {
+    return NumberedSection(L"rss", number);
+}
+
+// Moves the cache of subscription `from` to number `to`; a stale file at `to`
+// must not pass for the moved subscription's cache.
+void MoveCache(int from, int to) {
+    if (from == to) return;
+    std::wstring target = FeedCachePath(to);
+    DeleteFileW(target.c_str());
+    MoveFileW(FeedCachePath(from).c_str(), target.c_str());
+}
+
+void MoveReadMarks(const wchar_t* historyIni, int from, int to) {
+    std::wstring fromSection = RssSection(from);
+    std::wstring slot = ReadIniString(historyIni, fromSection.c_str(), L"cn", 8);
+    std::wstring marks = ReadIniString(historyIni, fromSection.c_str(), L"his", kMaxMarksLength);
+    WritePrivateProfileStringW(fromSection.c_str(), nullptr, nullptr, historyIni);
+    std::wstring toSection = RssSection(to);
+    if (!marks.empty())
+        WritePrivateProfileStringW(toSection.c_str(), L"his", marks.c_str(), historyIni);
+    if (!slot.empty())
+        WritePrivateProfileStringW(toSection.c_str(), L"cn", slot.c_str(), historyIni);
+}
+
+void MoveSubscription(const wchar_t* rssIni, const wchar_t* historyIni, int from, int to) {
+    std::wstring fromSection = RssSection(from);
+    const wchar_t* section = fromSection.c_str();
+    std::wstring xmlUrl = ReadIniString(rssIni, section, L"xmlUrl");
+    std::wstring htmlUrl = ReadIniString(rssIni, section, L"htmlUrl");
+    std::wstring title = ReadIniString(rssIni, section, L"title");
+    std::wstring updTime = ReadIniString(rssIni, section, L"updTime", 31);
+    WritePrivateProfileStringW(section, nullptr, nullptr, rssIni);
+
+    std::wstring toSection = RssSection(to);
+    WriteIniString(rssIni, toSection.c_str(), L"xmlUrl", xmlUrl);
+    WriteIniString(rssIni, toSection.c_str(), L"htmlUrl", htmlUrl);
+    WriteIniString(rssIni, toSection.c_str(), L"title", title);
+    // The refresh schedule moves along, so a renumbered feed is not fetched again at once.
+    if (!updTime.empty()) WriteIniString(rssIni, toSection.c_str(), L"updTime", updTime);
+    MoveCache(from, to);
+    MoveReadMarks(historyIni, from, to);
+}
+
+void DropSubscription(const wchar_t* rssIni, const wchar_t* historyIni, int number) {
+    std::wstring section = RssSection(number);
+    WritePrivateProfileStringW(section.c_str(), nullptr, nullptr, rssIni);
+    WritePrivateProfileStringW(section.c_str(), nullptr, nullptr, historyIni);
+    DeleteFileW(FeedCachePath(number).c_str());
+}
+}  // namespace
+
+void EnsureStoreFiles(const wchar_t* rssIni, const wchar_t* historyIni) {
+    if (!FileExists(rssIni)) {
+        CreateUnicodeIniFile(rssIni);
+        // A history without its list would mark items of subscriptions not yet added.
+        CreateUnicodeIniFile(historyIni);
+        WritePrivateProfileStringW(kMain, kCount, L"0", rssIni);
+    }
+    EnsureUnicodeIniFile(historyIni);
+}
+
+int ReadCount(const wchar_t* rssIni, int fallback) {
+    return static_cast<int>(ReadIniNumber(rssIni, kMain, kCount, fallback));
+}
+
+int AppendSubscription(const wchar_t* rssIni, const wchar_t* title, const wchar_t* xmlUrl,
+                       int cacheNumber, LONG updTime) {
+    EnsureUnicodeIniFile(rssIni);
+    int number = ReadCount(rssIni) + 1;
+    std::wstring section = RssSection(number);
+    WriteIniNumber(rssIni, section.c_str(), L"updTime", updTime);
+    WriteIniString(rssIni, section.c_str(), L"title", title ? title : L"");
+    WriteIniString(rssIni, section.c_str(), L"xmlUrl", xmlUrl ? xmlUrl : L"");
+    std::wstring cache = FeedCachePath(cacheNumber);
+    std::wstring siteLink = ReadIniString(cache.c_str(), kMain, L"link");
+    WriteIniString(rssIni, section.c_str(), L"htmlUrl", siteLink);
+    WriteIniNumber(rssIni, kMain, kCount, number);
+
+    std::wstring target = FeedCachePath(number);
+    DeleteFileW(target.c_str());
+    MoveFileW(cache.c_str(), target.c_str());
+    return number;
+}
+
+void RenameSubscription(const wchar_t* rssIni, int number, const wchar_t* title) {
+    WriteIniString(rssIni, RssSection(number).c_str(), L"title", title ? title : L"");
+}
+
+void RemoveSubscriptions(const wchar_t* rssIni, const wchar_t* historyIni,
+                         const std::vector<bool>& keep) {
+    int removed = 0;
+    int rows = static_cast<int>(keep.size());
+    for (int i = 1; i <= rows; ++i) {
+        if (keep[i - 1]) {
+            MoveSubscription(rssIni, historyIni, i, i - removed);
+        } else {
+            DropSubscription(rssIni, historyIni, i);
+            ++removed;
+        }
+    }
+    WriteIniNumber(rssIni, kMain, kCount, rows - removed);
+}
+
+LONG CurrentUpdTime() {
+    return static_cast<LONG>(time(nullptr));
+}
+
+void StampUpdTime(const wchar_t* rssIni, int number) {
+    WriteIniNumber(rssIni, RssSection(number).c_str(), L"updTime", CurrentUpdTime());
+}
+
+bool IsStale(const wchar_t* rssIni, int number) {
+    return IsStaleAt(rssIni, number, CurrentUpdTime());
+}
+
+bool IsStaleAt(const wchar_t* rssIni, int number, LONG now) {
+    long stamp = ReadIniNumber(rssIni, RssSection(number).c_str(), L"updTime", -1);
+    if (stamp == -1) return true;
+    long long age = static_cast<long long>(now) - static_cast<long long>(stamp);
+    return age >= 86400;
+}
