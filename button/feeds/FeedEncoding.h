@@ -1,0 +1,28 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Feed documents reach the parser as UTF-8. Documents in a legacy encoding (or
+// UTF-16 with a byte-order mark) are converted once, to UTF-8 with a BOM; the
+// BOM then marks them as converted.
+
+// The code page a document must be converted from, or 0 when it is read as it
+// is (UTF-8 with or without BOM, or an encoding Windows does not know).
+// GBK/GB2312 named in the first 40 bytes always mean code page 936.
+UINT FeedSourceCodePage(const std::string& head);
+
+// The Windows code page of an encoding name ("Big5", "ISO-8859-5", ...), or 0.
+UINT CodePageOfEncodingName(const std::string& name);
+
+// Converts the text from codePage to UTF-8 with a BOM, cut after its last ">".
+// False, with text unchanged, when there is no ">" to cut at.
+bool ConvertFeedTextToUtf8(std::string& text, UINT codePage);
+
+// Rewrites a GBK/GB2312 file (code page 936) as UTF-8 with a BOM. 1 when the
+// file was rewritten; 0 when it cannot be read or written or has no ">".
+int ConvertGbFeedToUtf8(const wchar_t* file);
+
+// Whole-file reads and writes used by the conversion.
+bool ReadWholeFile(const wchar_t* path, std::string& bytes);
+bool WriteWholeFile(const wchar_t* path, const std::string& bytes);

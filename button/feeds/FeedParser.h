@@ -1,0 +1,10 @@
+#pragma once
+
+// Parsing a downloaded feed file into the feed cache of a number ("%d.txt" in
+// the data folder, written as "%d_temp.txt" and moved). 1 on success, 0 on
+// failure; a failed parse leaves the previous cache as it was.
+
+// RSS (a "channel" under the root element), then Atom when that fails.
+int ParseFeedFile(const wchar_t* file, int number);
+int ParseRssFeed(const wchar_t* file, int number);
+int ParseAtomFeed(const wchar_t* file, int number);

@@ -1,0 +1,46 @@
+#pragma once
+#include <windows.h>
+#include <urlmon.h>
+
+#include "web/DownloadGuard.h"
+
+// The status callback given to URLDownloadToFileW: asks for a fresh copy that
+// bypasses the cache, and aborts the transfer from its progress notification
+// when the guard's size limit is passed or its cancel flag is raised. A stack
+// object: AddRef and Release do not count.
+class DownloadCallback : public IBindStatusCallback, public IHttpNegotiate {
+public:
+    explicit DownloadCallback(const DownloadGuard& guard) : guard_(guard) {}
+    virtual ~DownloadCallback() = default;
+
+    bool Aborted() const { return tooLarge_ || cancelled_; }
+    bool TooLarge() const { return tooLarge_; }
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
+    STDMETHODIMP_(ULONG) AddRef() override { return 1; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+
+    // IBindStatusCallback
+    STDMETHODIMP OnStartBinding(DWORD, IBinding*) override { return S_OK; }
+    STDMETHODIMP GetPriority(LONG*) override { return S_OK; }
+    STDMETHODIMP OnLowResource(DWORD) override { return S_OK; }
+    STDMETHODIMP OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
+                            LPCWSTR statusText) override;
+    STDMETHODIMP OnStopBinding(HRESULT, LPCWSTR) override { return S_OK; }
+    STDMETHODIMP GetBindInfo(DWORD* bindFlags, BINDINFO* bindInfo) override;
+    STDMETHODIMP OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return S_OK; }
+    STDMETHODIMP OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
+
+    // IHttpNegotiate
+    STDMETHODIMP BeginningTransaction(LPCWSTR, LPCWSTR, DWORD, LPWSTR* additionalHeaders) override;
+    STDMETHODIMP OnResponse(DWORD, LPCWSTR, LPCWSTR, LPWSTR* additionalHeaders) override;
+
+private:
+    DownloadGuard guard_;
+    DWORD bindFlags_ =
+        BINDF_GETNEWESTVERSION | BINDF_NOWRITECACHE | BINDF_PULLDATA | BINDF_PRAGMA_NO_CACHE;
+    DWORD bindVerb_ = BINDVERB_GET;
+    bool tooLarge_ = false;
+    bool cancelled_ = false;
+};

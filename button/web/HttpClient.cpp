@@ -1,0 +1,147 @@
+#include "web/HttpClient.h"
+
+namespace {
+constexpr DWORD kChunk = 1024;
+
+void CloseHandleIfOpen(HINTERNET& handle) {
+    if (handle) InternetCloseHandle(handle);
+    handle = nullptr;
+}
+
+DWORD ErrorOr(DWORD fallback) {
+    DWORD error = GetLastError();
+    return error ? error : fallback;
+}
+}  // namespace
+
+DWORD HttpClient::Open(const wchar_t* agent, DWORD flags) {
+    Close();
+    internet_ = InternetOpenW(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, flags);
+    return internet_ ? 0 : ErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+}
+
+DWORD HttpClient::Connect(const wchar_t* server, INTERNET_PORT port, DWORD_PTR context) {
+    if (!server || !*server) return kNoServer;
+    if (!internet_) {
+        DWORD error = Open(nullptr, 0);
+        if (error) return error;
+    }
+    CloseHandleIfOpen(request_);
+    CloseHandleIfOpen(connection_);
+    connection_ = InternetConnectW(internet_, server, port, nullptr, nullptr, INTERNET_SERVICE_HTTP,
+                                   0, context);
+    return connection_ ? 0 : ErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+}
+
+DWORD HttpClient::OpenRequest(const wchar_t* verb, const wchar_t* object, const wchar_t* referrer,
+                              DWORD_PTR context, bool noCookies) {
+    if (!internet_ || !connection_) return kNoConnection;
+    CloseHandleIfOpen(request_);
+    const wchar_t* acceptTypes[] = {L"text/*", nullptr};
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                  INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_UI |
+                  INTERNET_FLAG_PRAGMA_NOCACHE;
+    if (noCookies) flags |= INTERNET_FLAG_NO_COOKIES;
+    request_ = HttpOpenRequestW(connection_, verb, object, L"HTTP/1.1", referrer, acceptTypes,
+                                flags, context);
+    return request_ ? 0 : ErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+}
+
+BOOL HttpClient::AddCookie(const wchar_t* text) {
+    if (!request_ || !text) return FALSE;
+    std::wstring header = L"Cookie:";
+    header += text;
+    return HttpAddRequestHeadersW(request_, header.c_str(), static_cast<DWORD>(header.size()),
+                                  HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_COALESCE_WITH_SEMICOLON);
+}
+
+DWORD HttpClient::Send(const char* body, DWORD length) {
+    if (!request_) return kNoRequest;
+    if (body && length) {
+        static const wchar_t kType[] = L"Content-Type: application/x-www-form-urlencoded";
+        if (!HttpAddRequestHeadersW(request_, kType, static_cast<DWORD>(wcslen(kType)),
+                                    HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE))
+            return kHeaderFailed;
+    }
+    BOOL sent = HttpSendRequestW(request_, nullptr, 0, const_cast<char*>(body), body ? length : 0);
+    return sent ? 0 : ErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+}
+
+DWORD HttpClient::StatusCode() {
+    if (!request_) return 0;
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!HttpQueryInfoW(request_, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                        nullptr))
+        return 0;
+    return status;
+}
+
+long long HttpClient::ContentLength() {
+    wchar_t text[32] = L"";
+    DWORD size = sizeof text;
+    if (!HttpQueryInfoW(request_, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return -1;
+    return _wtoi64(text);
+}
+
+HttpClient::ReadStep HttpClient::ReadChunk(char* buffer, DWORD* got, DWORD* error) {
+    *got = 0;
+    if (!InternetReadFile(request_, buffer, kChunk, got)) {
+        *error = ErrorOr(ERROR_INTERNET_CONNECTION_RESET);
+        return ReadStep::kFailed;
+    }
+    return *got ? ReadStep::kData : ReadStep::kEnd;
+}
+
+DWORD HttpClient::CheckGuard(ULONGLONG total) const {
+    if (guard_.Cancelled()) return kDownloadCancelled;
+    if (total > guard_.maxBytes) return kDownloadTooLarge;
+    return 0;
+}
+
+DWORD HttpClient::ReadToMemory(std::string& body) {
+    if (!request_) return kNoRequest;
+    char buffer[kChunk];
+    DWORD got = 0;
+    DWORD error = 0;
+    while (ReadChunk(buffer, &got, &error) == ReadStep::kData) {
+        DWORD stop = CheckGuard(body.size() + got);
+        if (stop) return stop;
+        body.append(buffer, got);
+    }
+    return 0;
+}
+
+DWORD HttpClient::ReadToFile(const wchar_t* path) {
+    if (!request_) return kNoRequest;
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return ErrorOr(ERROR_CANNOT_MAKE);
+
+    char buffer[kChunk];
+    ULONGLONG total = 0;
+    DWORD result = 0;
+    DWORD got = 0;
+    ReadStep step;
+    while ((step = ReadChunk(buffer, &got, &result)) == ReadStep::kData) {
+        total += got;
+        if ((result = CheckGuard(total)) != 0) break;
+        DWORD written = 0;
+        if (!WriteFile(file, buffer, got, &written, nullptr) || written != got) {
+            result = ErrorOr(ERROR_WRITE_FAULT);
+            break;
+        }
+    }
+    long long announced = result ? -1 : ContentLength();
+    if (!result && announced >= 0 && static_cast<ULONGLONG>(announced) != total)
+        result = ERROR_INTERNET_CONNECTION_RESET;
+    CloseHandle(file);
+    if (result) DeleteFileW(path);
+    return result;
+}
+
+void HttpClient::Close() {
+    CloseHandleIfOpen(request_);
+    CloseHandleIfOpen(connection_);
+    CloseHandleIfOpen(internet_);
+}

@@ -1,0 +1,53 @@
+#pragma once
+#include <windows.h>
+#include <wininet.h>
+
+#include <string>
+
+#include "web/DownloadGuard.h"
+
+// A small synchronous HTTP client over WinINet: Open, Connect, OpenRequest,
+// Send, then ReadToFile or ReadToMemory. Each operation returns 0 on success,
+// one of the codes below, or the system error of the failing WinINet call.
+class HttpClient {
+public:
+    static constexpr DWORD kNoConnection = 3;  // request without internet handle and connection
+    static constexpr DWORD kNoRequest = 4;     // send without an open request
+    static constexpr DWORD kHeaderFailed = 5;  // the content-type header was refused
+    static constexpr DWORD kNoServer = 8;      // connect without a server name
+
+    HttpClient() = default;
+    explicit HttpClient(const DownloadGuard& guard) : guard_(guard) {}
+    ~HttpClient() { Close(); }
+    HttpClient(const HttpClient&) = delete;
+    HttpClient& operator=(const HttpClient&) = delete;
+
+    DWORD Open(const wchar_t* agent, DWORD flags);
+    DWORD Connect(const wchar_t* server, INTERNET_PORT port, DWORD_PTR context);
+    DWORD OpenRequest(const wchar_t* verb, const wchar_t* object, const wchar_t* referrer,
+                      DWORD_PTR context, bool noCookies);
+    BOOL AddCookie(const wchar_t* text);
+    DWORD Send(const char* body, DWORD length);
+    // The HTTP status of the sent request, 0 when unknown.
+    DWORD StatusCode();
+    // Collects the body; stops at the guard's limit or cancel flag and then
+    // returns kDownloadTooLarge or kDownloadCancelled with what was read.
+    DWORD ReadToMemory(std::string& body);
+    // Writes the body into path. A body the file did not fully take, a broken
+    // connection, the size limit and the cancel flag fail, and a file that
+    // failed is deleted.
+    DWORD ReadToFile(const wchar_t* path);
+    void Close();
+
+private:
+    enum class ReadStep { kData, kEnd, kFailed };
+    ReadStep ReadChunk(char* buffer, DWORD* got, DWORD* error);
+    DWORD CheckGuard(ULONGLONG total) const;
+    // Bytes announced by Content-Length, or -1 without one.
+    long long ContentLength();
+
+    DownloadGuard guard_;
+    HINTERNET internet_ = nullptr;
+    HINTERNET connection_ = nullptr;
+    HINTERNET request_ = nullptr;
+};
