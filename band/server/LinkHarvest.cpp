@@ -1,0 +1,103 @@
+#include "server/LinkHarvest.h"
+
+#include <shlwapi.h>
+#include <string>
+
+const CLSID kClsidUrlHistory = {
+    0x3c374a40, 0xbae4, 0x11cf, {0xbf, 0x7d, 0x00, 0xaa, 0x00, 0x69, 0x46, 0xee}};
+const IID kIidUrlHistoryStg = {
+    0x3c374a41, 0xbae4, 0x11cf, {0xbf, 0x7d, 0x00, 0xaa, 0x00, 0x69, 0x46, 0xee}};
+const IID kIidXmlDomDocument = {
+    0x2933bf81, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
+
+const wchar_t LinkHarvest::kLinkPath[] = L"//div[@id='item']/div[@id='title']/a/@href";
+
+namespace {
+
+// Owner of a BSTR.
+class Bstr {
+public:
+    explicit Bstr(const wchar_t* text = nullptr) : s_(text ? SysAllocString(text) : nullptr) {}
+    ~Bstr() { SysFreeString(s_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    BSTR Get() const { return s_; }
+    BSTR* Receive() {
+        SysFreeString(s_);
+        s_ = nullptr;
+        return &s_;
+    }
+
+private:
+    BSTR s_;
+};
+
+std::string ToAnsi(const wchar_t* text) {
+    int size = WideCharToMultiByte(CP_THREAD_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return std::string();
+    std::string out(size, '\0');
+    WideCharToMultiByte(CP_THREAD_ACP, 0, text, -1, &out[0], size, nullptr, nullptr);
+    out.resize(size - 1);
+    return out;
+}
+
+std::wstring ToWide(const std::string& text) {
+    int size = MultiByteToWideChar(CP_THREAD_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (size <= 0) return std::wstring();
+    std::wstring out(size, L'\0');
+    MultiByteToWideChar(CP_THREAD_ACP, 0, text.c_str(), -1, &out[0], size);
+    out.resize(size - 1);
+    return out;
+}
+
+}  // namespace
+
+LinkHarvest::LinkHarvest() {
+    CoCreateInstance(kClsidUrlHistory, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
+                     kIidUrlHistoryStg, reinterpret_cast<void**>(history_.Receive()));
+    CLSID documentClass;
+    if (SUCCEEDED(CLSIDFromProgID(L"MSXML.DOMDocument", &documentClass))) {
+        CoCreateInstance(documentClass, nullptr, CLSCTX_INPROC_SERVER, kIidXmlDomDocument,
+                         reinterpret_cast<void**>(document_.Receive()));
+    }
+}
+
+std::string LinkHarvest::ItemListPath(const wchar_t* pageName) {
+    char path[MAX_PATH] = "";
+    DWORD length = GetTempPathA(MAX_PATH, path);
+    if (length == 0 || length >= MAX_PATH) return std::string();
+    std::string name = ToAnsi(pageName ? pageName : L"");
+    if (name.empty() || !PathAppendA(path, name.c_str())) return std::string();
+    return path;
+}
+
+void LinkHarvest::Harvest(const wchar_t* pageName) {
+    if (!document_) return;
+    std::string path = ItemListPath(pageName);
+    if (path.empty()) return;
+    Bstr file(ToWide(path).c_str());
+    VARIANT source;
+    VariantInit(&source);
+    source.vt = VT_BSTR;
+    source.bstrVal = file.Get();
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    if (FAILED(document_->load(source, &loaded)) || loaded != VARIANT_TRUE) return;
+
+    Bstr query(kLinkPath);
+    ComPtr<IXMLDOMNodeList> links;
+    if (FAILED(document_->selectNodes(query.Get(), links.Receive())) || !links) return;
+    long count = 0;
+    if (FAILED(links->get_length(&count))) return;
+    for (long i = 0; i < count; ++i) {
+        ComPtr<IXMLDOMNode> node;
+        if (SUCCEEDED(links->get_item(i, node.Receive())) && node) Record(node.Get());
+    }
+}
+
+void LinkHarvest::Record(IXMLDOMNode* node) {
+    Bstr link;
+    if (FAILED(node->get_text(link.Receive()))) return;
+    if (history_ && link.Get() && SysStringLen(link.Get()) > 0) {
+        history_->AddUrl(link.Get(), nullptr, 0);
+    }
+}

@@ -1,0 +1,34 @@
+#pragma once
+// The band's per-user settings: HKCU\Software\Varnel R&D\RSS, opened (and
+// created when missing) for every access and closed again, so that several
+// bands and the engine always see each other's last write.
+#include <windows.h>
+
+extern const char kSettingsKeyPath[];
+extern const char kStyleSheetValue[];      // "CSS": style sheet command - 11000
+extern const char kUpdateIntervalValue[];  // "UpdateInterval": minutes, 0 = never
+
+const DWORD kDefaultStyleSheet = 0;
+const DWORD kDefaultUpdateInterval = 30;
+
+class SettingsKey {
+public:
+    SettingsKey();
+    ~SettingsKey();
+    SettingsKey(const SettingsKey&) = delete;
+    SettingsKey& operator=(const SettingsKey&) = delete;
+
+    bool IsOpen() const { return key_ != nullptr; }
+
+    // A missing value, one of another type or size, or a closed key gives
+    // the fallback.
+    DWORD ReadDword(const char* name, DWORD fallback) const;
+    // Failures are not reported to the user; the result is for tests.
+    bool WriteDword(const char* name, DWORD value);
+
+    DWORD StyleSheet() const { return ReadDword(kStyleSheetValue, kDefaultStyleSheet); }
+    DWORD UpdateInterval() const { return ReadDword(kUpdateIntervalValue, kDefaultUpdateInterval); }
+
+private:
+    HKEY key_ = nullptr;
+};
