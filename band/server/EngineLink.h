@@ -1,0 +1,32 @@
+#pragma once
+// The band's side of the link to the feed engine, a separate process that
+// owns the "RSS_Feed" window and is started with RUNDLL32 from "Feed.dll"
+// beside the module. One link per tree pane.
+#include <windows.h>
+#include <commctrl.h>
+#include <string>
+
+class EngineLink {
+public:
+    // Finds the engine window or starts the engine lying beside modulePath
+    // (the module's own file when empty); tells the user when neither works.
+    // Stores and returns the window, null when there is none.
+    HWND FindOrStart(const std::string& modulePath = std::string());
+
+    HWND Window() const { return engine_; }
+
+    // Requests go nowhere while no engine is known.
+    void Post(UINT message, WPARAM wParam, LPARAM lParam) const;
+    // Posts with the node id of a tree item (0 for no item) as wParam.
+    void PostForItem(UINT message, HWND tree, HTREEITEM item, LPARAM lParam) const;
+
+    // Hands text dropped on the tree to the engine, for the node under the
+    // drop point (0 when none). Blocks until the engine has taken it.
+    void SendDroppedText(HWND pane, DWORD node, const char* text) const;
+
+private:
+    HWND engine_ = nullptr;
+};
+
+// The engine's node id kept as a tree item's data; 0 for no item.
+DWORD NodeOfItem(HWND tree, HTREEITEM item);
