@@ -1,0 +1,300 @@
+#include "core/RssButton.h"
+
+#include <exdispid.h>
+
+#include "core/HostProtocol.h"
+#include "core/MemoryProbe.h"
+#include "core/Module.h"
+#include "core/RefreshFlag.h"
+#include "core/ToolbarEnvironment.h"
+#include "feeds/SubscriptionStore.h"
+#include "res/resource.h"
+#include "web/SystemInfo.h"
+
+namespace {
+
+constexpr int kIconResources[RssButton::kIconCount] = {
+    IDI_BUTTON_FEED, IDI_BUTTON_NO_FEED, IDI_FEED_SUBMENU,
+    IDI_ITEM_UNREAD, IDI_ITEM_READ,      IDI_WEB_READER,
+};
+
+// The refresh worker gets this long to end before it is terminated.
+constexpr DWORD kRefreshStopWait = 50;
+
+// An event argument as the browser passes it, possibly by reference.
+const VARIANT* Deref(const VARIANT* value) {
+    while (value && V_VT(value) == (VT_VARIANT | VT_BYREF)) value = V_VARIANTREF(value);
+    return value;
+}
+
+// Argument i in the event's declared order (DISPPARAMS holds them reversed).
+const VARIANT* Argument(const DISPPARAMS* params, UINT i) {
+    if (!params || !params->rgvarg || i >= params->cArgs) return nullptr;
+    return Deref(&params->rgvarg[params->cArgs - 1 - i]);
+}
+
+IDispatch* FrameArgument(const DISPPARAMS* params) {
+    const VARIANT* value = Argument(params, 0);
+    return value && V_VT(value) == VT_DISPATCH ? V_DISPATCH(value) : nullptr;
+}
+
+const wchar_t* UrlArgument(const DISPPARAMS* params) {
+    const VARIANT* value = Argument(params, 1);
+    if (!value) return L"";
+    if (V_VT(value) == VT_BSTR && V_BSTR(value)) return V_BSTR(value);
+    if (V_VT(value) == (VT_BSTR | VT_BYREF) && V_BSTRREF(value) && *V_BSTRREF(value)) {
+        return *V_BSTRREF(value);
+    }
+    return L"";
+}
+
+}  // namespace
+
+RssButton::RssButton() {
+    browserIs7OrLater_ = BrowserMajorVersion() >= 7;
+    EnsureStore();
+}
+
+RssButton::~RssButton() {
+    for (IconHandle& icon : icons_) icon.Reset();
+    Stop(kRefreshStopWait);
+    if (refreshMutex_) CloseHandle(refreshMutex_);
+    refreshMutex_ = nullptr;
+    // Normally gone with code 21; a button destroyed without it must not
+    // leave the browser calling into freed memory.
+    DisconnectEventSink();
+    pageBrowser_.Reset();
+}
+
+// ---- IDispatch face -------------------------------------------------------
+
+STDMETHODIMP RssButton::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch) {
+        *object = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) RssButton::AddRef() {
+    return 1;
+}
+
+STDMETHODIMP_(ULONG) RssButton::Release() {
+    return 1;
+}
+
+// The sink has no type information; callers learn that instead of a null
+// type description reported as success.
+STDMETHODIMP RssButton::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+STDMETHODIMP RssButton::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    return DISP_E_BADINDEX;
+}
+
+STDMETHODIMP RssButton::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) {
+    if (!ids) return E_POINTER;
+    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+}
+
+STDMETHODIMP RssButton::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
+                               EXCEPINFO*, UINT*) {
+    try {
+        switch (id) {
+            case DISPID_BEFORENAVIGATE2:
+                OnBeforeNavigate2(FrameArgument(params), UrlArgument(params));
+                break;
+            case DISPID_NAVIGATECOMPLETE2:
+                OnNavigateComplete2(FrameArgument(params), UrlArgument(params));
+                break;
+            case DISPID_DOCUMENTCOMPLETE:
+                OnDocumentComplete(FrameArgument(params), UrlArgument(params));
+                break;
+            case DISPID_DOWNLOADCOMPLETE:
+                OnDownloadComplete();
+                break;
+            case DISPID_ONQUIT:
+                OnBrowserQuit();
+                break;
+            default:
+                break;
+        }
+    } catch (...) {
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+// ---- handlers -------------------------------------------------------------
+
+LONG RssButton::OnInit(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c, LONG_PTR d) {
+    ToolbarButton::OnInit(record, host, code, c, d);
+    LoadIcons();
+    return 1;
+}
+
+LONG RssButton::OnVisibility(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c,
+                             LONG_PTR d) {
+    ToolbarButton::OnVisibility(record, host, code, c, d);
+    if (c) {
+        if (Host()) Host()->QueryInterface(IID_IWebBrowser2, pageBrowser_.ReceiveVoid());
+        ConnectEventSink();
+    } else {
+        DisconnectEventSink();
+        DetachDocumentClickSink();
+    }
+    EnsureStore();
+    // Every visibility message restarts the countdown to the stale refresh.
+    if (ToolbarWindow()) SetTimer(ToolbarWindow(), kTimerStaleRefresh, kStaleRefreshDelay, nullptr);
+    return 1;
+}
+
+LONG RssButton::OnUserState(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c,
+                            LONG_PTR d) {
+    ToolbarButton::OnUserState(record, host, code, c, d);
+    return 1;
+}
+
+LONG RssButton::OnUserChanged(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c,
+                              LONG_PTR d) {
+    ToolbarButton::OnUserChanged(record, host, code, c, d);
+    return 1;
+}
+
+LONG RssButton::OnDropDown(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c,
+                           const RECT* screenRect, BOOL hidden) {
+    return ToolbarButton::OnDropDown(record, host, code, c, screenRect, hidden);
+}
+
+LONG RssButton::OnClick(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c, LONG_PTR d) {
+    return ToolbarButton::OnClick(record, host, code, c, d);
+}
+
+LONG RssButton::OnCommand(HostRecord*, ToolbarHost*, LONG, LONG_PTR c, LONG_PTR) {
+    switch (c) {
+        case kTimerFeedViewInjection:
+            OnFeedViewInjectionTimer();
+            break;
+        case kTimerStaleRefresh:
+            // One refresh per countdown; the next visibility message re-arms it.
+            if (ToolbarWindow()) KillTimer(ToolbarWindow(), kTimerStaleRefresh);
+            OnStaleRefreshTimer();
+            break;
+        case kTimerFeedPropertiesInjection:
+            OnFeedPropertiesInjectionTimer();
+            break;
+        default:
+            OnMenuCommand(static_cast<WORD>(c));
+            break;
+    }
+    return 0;
+}
+
+LONG RssButton::OnUnload(HostRecord*, ToolbarHost*, LONG, LONG_PTR, LONG_PTR) {
+    // The host and the browser outlive this object: nothing of theirs may
+    // still point at it, and no timer of it may create a new button.
+    DisconnectEventSink();
+    DetachDocumentClickSink();
+    if (HWND toolbar = ToolbarWindow()) {
+        KillTimer(toolbar, kTimerFeedViewInjection);
+        KillTimer(toolbar, kTimerStaleRefresh);
+        KillTimer(toolbar, kTimerFeedPropertiesInjection);
+    }
+    return 0;
+}
+
+LONG RssButton::OnOther(HostRecord*, ToolbarHost*, LONG code, LONG_PTR c, LONG_PTR d) {
+    switch (code) {
+        case kCodeIconQuery:
+            return AnswerIconQuery(c);
+        case kCodeMeasureItem:
+            return OnMeasureMenuItem(reinterpret_cast<MEASUREITEMSTRUCT*>(d));
+        case kCodeItemIcon:
+            return OnMenuItemIcon(reinterpret_cast<MenuIconQuery*>(c),
+                                  reinterpret_cast<DRAWITEMSTRUCT*>(d));
+        default:
+            return 0;
+    }
+}
+
+LONG RssButton::AnswerIconQuery(LONG_PTR c) {
+    // While a refresh runs in any process the host keeps its current picture.
+    if (RefreshInProgress()) return 0;
+    auto* query = reinterpret_cast<IconQuery*>(c);
+    if (!IsWritableMemory(query, sizeof(IconQuery))) return 0;
+    query->mask = kIconQuerySetsIcon;
+    query->icon = IconOf(feedPresence_ == 1 ? kIconFeed : kIconNoFeed);
+    return 0;
+}
+
+int RssButton::Run() {
+    return 0;
+}
+
+// ---- hooks filled by the page, menu and refresh features ------------------
+
+void RssButton::OnBeforeNavigate2(IDispatch*, const wchar_t*) {}
+
+void RssButton::OnNavigateComplete2(IDispatch*, const wchar_t*) {}
+
+void RssButton::OnDocumentComplete(IDispatch*, const wchar_t*) {}
+
+void RssButton::OnDownloadComplete() {}
+
+void RssButton::OnBrowserQuit() {}
+
+void RssButton::OnFeedViewInjectionTimer() {}
+
+void RssButton::OnStaleRefreshTimer() {}
+
+void RssButton::OnFeedPropertiesInjectionTimer() {}
+
+void RssButton::OnMenuCommand(WORD) {}
+
+LONG RssButton::OnMeasureMenuItem(MEASUREITEMSTRUCT*) {
+    return 0;
+}
+
+LONG RssButton::OnMenuItemIcon(MenuIconQuery*, DRAWITEMSTRUCT*) {
+    return 0;
+}
+
+void RssButton::DetachDocumentClickSink() {}
+
+// ---- helpers --------------------------------------------------------------
+
+void RssButton::LoadIcons() {
+    for (int i = 0; i < kIconCount; ++i) {
+        if (!icons_[i].Get()) icons_[i].LoadSmall(ModuleInstance(), kIconResources[i]);
+    }
+}
+
+void RssButton::EnsureStore() {
+    RssDataPath(rssIni_, L"rss.ini");
+    RssDataPath(historyIni_, L"history.ini");
+    if (rssIni_[0] && historyIni_[0]) EnsureStoreFiles(rssIni_, historyIni_);
+}
+
+void RssButton::ConnectEventSink() {
+    if (!Host() || eventCookie_) return;
+    DWORD cookie = 0;
+    if (SUCCEEDED(Host()->ConnectBrowserEvents(static_cast<IDispatch*>(this), &cookie))) {
+        eventCookie_ = cookie;
+    }
+}
+
+void RssButton::DisconnectEventSink() {
+    if (!eventCookie_) return;
+    if (Host()) Host()->DisconnectBrowserEvents(eventCookie_);
+    eventCookie_ = 0;
+}

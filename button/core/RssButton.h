@@ -1,0 +1,106 @@
+#pragma once
+#include <windows.h>
+#include <exdisp.h>
+
+#include "core/ComRef.h"
+#include "core/IconHandle.h"
+#include "core/ToolbarButton.h"
+#include "core/WorkerThread.h"
+
+// The feed button, one per host key. Its IDispatch face is the browser event
+// sink; the button table owns the object, so the face counts no references.
+class RssButton : public IDispatch, public WorkerThread, public ToolbarButton {
+public:
+    // Which of the six icons; each is the 16x16 image of its resource.
+    enum Icon {
+        kIconFeed,
+        kIconNoFeed,
+        kIconSubmenu,
+        kIconUnread,
+        kIconRead,
+        kIconWebReader,
+        kIconCount
+    };
+
+    RssButton();
+    ~RssButton() override;
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+    // IDispatch
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+    STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
+    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
+                               DISPID* ids) override;
+    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
+                        VARIANT* result, EXCEPINFO* exception, UINT* argError) override;
+
+    const wchar_t* RssIniPath() const { return rssIni_; }
+    const wchar_t* HistoryIniPath() const { return historyIni_; }
+    HICON IconOf(Icon icon) const { return icons_[icon].Get(); }
+    // -1 not examined, 0 no feed, 1 the page advertises a feed.
+    int FeedPresence() const { return feedPresence_; }
+    bool BrowserIs7OrLater() const { return browserIs7OrLater_; }
+    bool IsEventSinkConnected() const { return eventCookie_ != 0; }
+
+protected:
+    LONG OnInit(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c, LONG_PTR d) override;
+    LONG OnVisibility(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c,
+                      LONG_PTR d) override;
+    LONG OnUserState(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c,
+                     LONG_PTR d) override;
+    LONG OnUserChanged(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c,
+                       LONG_PTR d) override;
+    LONG OnDropDown(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c,
+                    const RECT* screenRect, BOOL hidden) override;
+    LONG OnClick(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c, LONG_PTR d) override;
+    LONG OnCommand(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c,
+                   LONG_PTR d) override;
+    LONG OnUnload(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c,
+                  LONG_PTR d) override;
+    LONG OnOther(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c, LONG_PTR d) override;
+
+    // The refresh worker.
+    int Run() override;
+
+    // Browser events delivered to the sink. frame is the frame that
+    // navigated (the browser itself for the top-level page).
+    virtual void OnBeforeNavigate2(IDispatch* frame, const wchar_t* url);
+    virtual void OnNavigateComplete2(IDispatch* frame, const wchar_t* url);
+    virtual void OnDocumentComplete(IDispatch* frame, const wchar_t* url);
+    virtual void OnDownloadComplete();
+    virtual void OnBrowserQuit();
+
+    // Timer actions relayed as commands.
+    virtual void OnFeedViewInjectionTimer();
+    virtual void OnStaleRefreshTimer();
+    virtual void OnFeedPropertiesInjectionTimer();
+    // A menu command chosen from the drop-down.
+    virtual void OnMenuCommand(WORD id);
+    // Code 9 and 10: the host measures and draws the owner-drawn menu.
+    virtual LONG OnMeasureMenuItem(MEASUREITEMSTRUCT* measure);
+    virtual LONG OnMenuItemIcon(MenuIconQuery* query, DRAWITEMSTRUCT* draw);
+    // Releases the click sink of the browser's feed view, when attached.
+    virtual void DetachDocumentClickSink();
+
+    IWebBrowser2* PageBrowser() const { return pageBrowser_.Get(); }
+    void SetFeedPresence(int state) { feedPresence_ = state; }
+
+private:
+    void LoadIcons();
+    void EnsureStore();
+    void ConnectEventSink();
+    void DisconnectEventSink();
+    LONG AnswerIconQuery(LONG_PTR c);
+
+    wchar_t rssIni_[MAX_PATH] = {};
+    wchar_t historyIni_[MAX_PATH] = {};
+    HANDLE refreshMutex_ = nullptr;
+    IconHandle icons_[kIconCount];
+    bool browserIs7OrLater_ = false;
+    ComRef<IWebBrowser2> pageBrowser_;
+    DWORD eventCookie_ = 0;
+    int feedPresence_ = -1;
+};
