@@ -1,1 +1,43 @@
 #pragma once
+
+// Icons. 100 marks subscriptions in the manage list; 107 is the dialogs'
+// picture and the host's; the others are loaded by the button.
+#define IDI_SUBSCRIPTION 100
+#define IDI_ITEM_UNREAD 105
+#define IDI_ITEM_READ 106
+#define IDI_PLUGIN 107
+#define IDI_BUTTON_NO_FEED 108
+#define IDI_BUTTON_FEED 109
+#define IDI_FEED_SUBMENU 110
+#define IDI_WEB_READER 113
+
+// Strings.
+#define IDS_SUBSCRIBE 1
+#define IDS_BUTTON_TIP 2
+#define IDS_BUTTON_DESCRIPTION 3
+#define IDS_FEED_UNAVAILABLE 4
+#define IDS_NO_ADDRESS 5
+#define IDS_TITLE_TOO_LONG 7
+#define IDS_LOADING_TITLE 8
+#define IDS_MENU_ADD_THIS_FEED 9
+#define IDS_MENU_CUSTOM_ADD 10
+#define IDS_MENU_MANAGE 11
+#define IDS_MENU_REFRESH_ALL 12
+#define IDS_MENU_REFRESH 13
+#define IDS_MENU_OPEN_SITE 14
+#define IDS_CONFIRM_REMOVE 15
+#define IDS_VERIFYING 16
+#define IDS_FEED_VIEW_MARKUP 17
+#define IDS_FEED_VIEW_ANCHOR 18
+#define IDS_FEED_PROPERTIES_ANCHOR 19
+#define IDS_EDIT_LINK 20
+#define IDS_ADDED 21
+#define IDS_ADD_FAILED 22
+#define IDS_PARSE_FAILED 23
+#define IDS_TOOLBAR_CAPTION 24
+#define IDS_UNTITLED 25
+#define IDS_MENU_WEB_READER 26
+#define IDS_MENU_WEB_READER_LOGIN 27
+#define IDS_SYNCING_TO_READER 28
+#define IDS_FEED_PROPERTIES_MARKUP 29
+#define IDS_MENU_REFRESHING 30
