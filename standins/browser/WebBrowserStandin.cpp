@@ -131,6 +131,10 @@ void WebBrowserStandin::FireDocumentComplete(const std::wstring& url, IDispatch*
     VariantClear(&urlValue);
 }
 
+void WebBrowserStandin::FireDownloadBegin() {
+    Fire(DISPID_DOWNLOADBEGIN, nullptr, 0);
+}
+
 void WebBrowserStandin::FireDownloadComplete() {
     Fire(DISPID_DOWNLOADCOMPLETE, nullptr, 0);
 }

@@ -43,6 +43,7 @@ public:
                              const std::wstring& targetFrame = L"");
     void FireNavigateComplete2(const std::wstring& url, IDispatch* frame = nullptr);
     void FireDocumentComplete(const std::wstring& url, IDispatch* frame = nullptr);
+    void FireDownloadBegin();
     void FireDownloadComplete();
     void FireQuit();
 

@@ -1,0 +1,262 @@
+// The engine's update batches: record layout, the ends of a walk, and
+// batches that would make a reader run past the data it was given.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "server/EngineProtocol.h"
+#include "server/UpdateBatch.h"
+
+namespace {
+
+struct Record {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    std::wstring text;
+    std::wstring page;
+};
+
+class BatchBuilder {
+public:
+    BatchBuilder& Dword(DWORD value) {
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(&value);
+        data_.insert(data_.end(), bytes, bytes + 4);
+        return *this;
+    }
+    BatchBuilder& Message(UINT message, DWORD wParam, DWORD lParam) {
+        return Dword(message).Dword(wParam).Dword(lParam);
+    }
+    BatchBuilder& Text(DWORD node, const std::wstring& text, const std::wstring& page) {
+        Dword(WM_RSS_ITEM_TEXT).Dword(node);
+        Wide(text);
+        return Wide(page);
+    }
+    BatchBuilder& Wide(const std::wstring& text) {
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+        data_.insert(data_.end(), bytes, bytes + (text.size() + 1) * 2);
+        return *this;
+    }
+    BatchBuilder& Bytes(std::initializer_list<BYTE> bytes) {
+        data_.insert(data_.end(), bytes);
+        return *this;
+    }
+    const std::vector<BYTE>& Data() const { return data_; }
+
+private:
+    std::vector<BYTE> data_;
+};
+
+// Reads a string that may start at an odd address.
+std::wstring ReadWide(const BYTE* at) {
+    std::wstring text;
+    for (;; at += 2) {
+        wchar_t ch;
+        std::memcpy(&ch, at, 2);
+        if (!ch) return text;
+        text += ch;
+    }
+}
+
+Record MakeRecord(UINT message, WPARAM wParam, LPARAM lParam) {
+    Record record{message, wParam, lParam, L"", L""};
+    if (message == WM_RSS_ITEM_TEXT) {
+        const BYTE* text = reinterpret_cast<const BYTE*>(lParam);
+        record.text = ReadWide(text);
+        record.page = ReadWide(text + (record.text.size() + 1) * 2);
+    }
+    return record;
+}
+
+std::vector<Record> Walk(const BYTE* data, size_t size) {
+    std::vector<Record> records;
+    WalkUpdateBatch(data, size, [&](UINT message, WPARAM wParam, LPARAM lParam) {
+        records.push_back(MakeRecord(message, wParam, lParam));
+    });
+    return records;
+}
+
+std::vector<Record> Walk(const std::vector<BYTE>& batch) {
+    return Walk(batch.data(), batch.size());
+}
+
+// The batch copied to the very end of a readable page, with an unreadable
+// page right after it: reading one byte too far faults.
+class GuardedBuffer {
+public:
+    explicit GuardedBuffer(const std::vector<BYTE>& batch) {
+        SYSTEM_INFO info;
+        GetSystemInfo(&info);
+        page_ = info.dwPageSize;
+        base_ = static_cast<BYTE*>(
+            VirtualAlloc(nullptr, 2 * page_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD old;
+        VirtualProtect(base_ + page_, page_, PAGE_NOACCESS, &old);
+        data_ = base_ + page_ - batch.size();
+        std::memcpy(data_, batch.data(), batch.size());
+    }
+    ~GuardedBuffer() { VirtualFree(base_, 0, MEM_RELEASE); }
+    const BYTE* Data() const { return data_; }
+
+private:
+    DWORD page_;
+    BYTE* base_;
+    BYTE* data_;
+};
+
+TEST(UpdateBatchTest, LoneTerminatorHandsOnNothing) {
+    EXPECT_TRUE(Walk(BatchBuilder().Dword(0).Data()).empty());
+    EXPECT_TRUE(Walk(nullptr, 0).empty());
+}
+
+TEST(UpdateBatchTest, OddLengthTextsAreReadAtUnalignedOffsets) {
+    BatchBuilder batch;
+    batch.Text(7, L"abc", L"p1").Text(8, L"新闻", L"page_8").Message(WM_RSS_SORT, 7, 0).Dword(0);
+    std::vector<Record> records = Walk(batch.Data());
+    ASSERT_EQ(3u, records.size());
+    EXPECT_EQ(WM_RSS_ITEM_TEXT, records[0].message);
+    EXPECT_EQ(7u, records[0].wParam);
+    EXPECT_EQ(L"abc", records[0].text);
+    EXPECT_EQ(L"p1", records[0].page);
+    // 8 + 8 + 6 bytes: the second record starts at offset 22.
+    EXPECT_EQ(22, records[1].lParam - 8 - reinterpret_cast<LPARAM>(batch.Data().data()));
+    EXPECT_EQ(8u, records[1].wParam);
+    EXPECT_EQ(L"新闻", records[1].text);
+    EXPECT_EQ(L"page_8", records[1].page);
+    EXPECT_EQ(WM_RSS_SORT, records[2].message);
+    EXPECT_EQ(7u, records[2].wParam);
+}
+
+TEST(UpdateBatchTest, EmptyPageNameAndPlainRecords) {
+    BatchBuilder batch;
+    batch.Message(WM_RSS_FOLDER, 1, 0).Text(1, L"目录", L"").Message(WM_RSS_UPDATE, 2, 0xFFFFFFFF);
+    batch.Dword(0).Message(WM_RSS_DELETE, 1, 0);  // after the terminator: ignored
+    std::vector<Record> records = Walk(batch.Data());
+    ASSERT_EQ(3u, records.size());
+    EXPECT_EQ(WM_RSS_FOLDER, records[0].message);
+    EXPECT_EQ(L"目录", records[1].text);
+    EXPECT_EQ(L"", records[1].page);
+    // Progress is signed: a failed update stays negative.
+    EXPECT_EQ(WM_RSS_UPDATE, records[2].message);
+    EXPECT_EQ(-1, records[2].lParam);
+}
+
+TEST(UpdateBatchTest, BatchWithoutTerminatorEndsAtItsSize) {
+    BatchBuilder batch;
+    batch.Message(WM_RSS_CHANNEL, 3, 1).Text(3, L"x", L"y");
+    GuardedBuffer guarded(batch.Data());
+    EXPECT_EQ(2u, Walk(guarded.Data(), batch.Data().size()).size());
+}
+
+TEST(UpdateBatchTest, TextWithoutNulInsideTheBatchEndsTheWalk) {
+    BatchBuilder batch;
+    batch.Message(WM_RSS_FOLDER, 1, 0).Dword(WM_RSS_ITEM_TEXT).Dword(1);
+    batch.Bytes({'a', 0, 'b', 0, 'c', 0});  // no NUL, batch ends here
+    GuardedBuffer guarded(batch.Data());
+    std::vector<Record> records = Walk(guarded.Data(), batch.Data().size());
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ(WM_RSS_FOLDER, records[0].message);
+}
+
+TEST(UpdateBatchTest, PageNameWithoutNulOrHalfACharacterEndsTheWalk) {
+    BatchBuilder missingPage;
+    missingPage.Dword(WM_RSS_ITEM_TEXT).Dword(1).Wide(L"ab").Bytes({'p', 0, 'q', 0});
+    GuardedBuffer guardedPage(missingPage.Data());
+    EXPECT_TRUE(Walk(guardedPage.Data(), missingPage.Data().size()).empty());
+
+    BatchBuilder halfNul;
+    halfNul.Dword(WM_RSS_ITEM_TEXT).Dword(1).Wide(L"ab").Bytes({'p', 0, 0});
+    GuardedBuffer guardedHalf(halfNul.Data());
+    EXPECT_TRUE(Walk(guardedHalf.Data(), halfNul.Data().size()).empty());
+}
+
+TEST(UpdateBatchTest, PartialRecordsAreNotOverRead) {
+    // A whole record, then 10, 6 and 2 bytes of the next one.
+    for (size_t tail : {10u, 6u, 2u}) {
+        BatchBuilder batch;
+        batch.Message(WM_RSS_EXPAND, 4, 2).Message(WM_RSS_SORT, 4, 0);
+        std::vector<BYTE> cut(batch.Data().begin(), batch.Data().begin() + 12 + tail);
+        GuardedBuffer guarded(cut);
+        std::vector<Record> records = Walk(guarded.Data(), cut.size());
+        ASSERT_EQ(1u, records.size()) << tail;
+        EXPECT_EQ(WM_RSS_EXPAND, records[0].message);
+    }
+}
+
+TEST(UpdateBatchTest, DroppedTextTravelsBetweenTwoNuls) {
+    std::vector<BYTE> record = DroppedTextRecord("abc");
+    EXPECT_EQ((std::vector<BYTE>{0, 'a', 'b', 'c', 0}), record);
+    EXPECT_EQ((std::vector<BYTE>{0, 0}), DroppedTextRecord(""));
+}
+
+// A window standing in for the tree pane: takes batches like the pane and
+// records what the walk sends it.
+struct PaneRecorder {
+    std::vector<Record> records;
+    HANDLE senderReleased = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    bool releasedBeforeFirstRecord = false;
+};
+PaneRecorder* g_recorder = nullptr;
+
+LRESULT CALLBACK RecorderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
+        return TakeUpdateBatch(hwnd, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    }
+    if (message >= WM_RSS_ATTACH && message <= WM_RSS_PARTNER_QUERY) {
+        if (g_recorder->records.empty()) {
+            g_recorder->releasedBeforeFirstRecord =
+                WaitForSingleObject(g_recorder->senderReleased, 3000) == WAIT_OBJECT_0;
+        }
+        g_recorder->records.push_back(MakeRecord(message, wParam, lParam));
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+TEST(UpdateBatchTest, PaneReleasesTheEngineBeforeWalkingAndResendsEachRecord) {
+    PaneRecorder recorder;
+    g_recorder = &recorder;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = RecorderProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "BatchRecorder";
+    RegisterClassA(&windowClass);
+    HWND pane = CreateWindowExA(0, "BatchRecorder", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(pane);
+
+    BatchBuilder batch;
+    batch.Message(WM_RSS_CHANNEL, 5, 0).Text(5, L"频道", L"rss_5").Dword(0);
+    std::thread engine([&] {
+        COPYDATASTRUCT data = {0, static_cast<DWORD>(batch.Data().size()),
+                               const_cast<BYTE*>(batch.Data().data())};
+        DWORD_PTR result = 1;
+        SendMessageTimeoutA(pane, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
+                            5000, &result);
+        // The sender's buffer is gone once it was released.
+        std::memset(&data, 0, sizeof data);
+        SetEvent(recorder.senderReleased);
+    });
+    DWORD start = GetTickCount();
+    while (recorder.records.size() < 2 && GetTickCount() - start < 5000) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        Sleep(5);
+    }
+    engine.join();
+    DestroyWindow(pane);
+    CloseHandle(recorder.senderReleased);
+    g_recorder = nullptr;
+
+    EXPECT_TRUE(recorder.releasedBeforeFirstRecord);
+    ASSERT_EQ(2u, recorder.records.size());
+    EXPECT_EQ(WM_RSS_CHANNEL, recorder.records[0].message);
+    EXPECT_EQ(L"频道", recorder.records[1].text);
+    EXPECT_EQ(L"rss_5", recorder.records[1].page);
+}
+
+}  // namespace

@@ -1,0 +1,1 @@
+// Engine files that carry nothing but a version resource.
