@@ -36,14 +36,19 @@ std::wstring FormatFeedCache(const FeedCache& cache) {
     return text;
 }
 
-int WriteFeedCacheFile(const wchar_t* path, const FeedCache& cache) {
+int WriteFeedCache(HANDLE file, const FeedCache& cache) {
     std::wstring text = L"\xFEFF" + FormatFeedCache(cache);
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
     DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     DWORD written = 0;
     BOOL ok = WriteFile(file, text.data(), bytes, &written, nullptr);
-    CloseHandle(file);
     return ok && written == bytes ? 1 : 0;
+}
+
+int WriteFeedCacheFile(const wchar_t* path, const FeedCache& cache) {
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    int result = WriteFeedCache(file, cache);
+    CloseHandle(file);
+    return result;
 }

@@ -45,17 +45,48 @@ void SetChannelLink(const char* link, FeedCache& cache) {
     cache.link = FromUtf8(link);
 }
 
-// Writes the temporary cache and moves it onto the cache of the number.
-int CommitCache(const FeedCache& cache, int number) {
-    std::wstring temp = FeedCacheTempPath(number);
-    if (!WriteFeedCacheFile(temp.c_str(), cache)) return 0;
-    std::wstring target = FeedCachePath(number);
-    return MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) ? 1 : 0;
-}
+// One parse attempt: the feed document and the temporary cache file, created
+// (empty) before the document is read, as the attempt's mark.
+class ParseTarget {
+public:
+    explicit ParseTarget(int number)
+        : temp_(FeedCacheTempPath(number)), cache_(FeedCachePath(number)) {}
+    ~ParseTarget() { CloseTemp(); }
+    ParseTarget(const ParseTarget&) = delete;
+    ParseTarget& operator=(const ParseTarget&) = delete;
+
+    bool Open(const wchar_t* file) {
+        if (!FileExists(file)) return false;
+        tempFile_ = CreateFileW(temp_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return tempFile_ != INVALID_HANDLE_VALUE && LoadFeedDocument(file, document_);
+    }
+
+    const TiXmlDocument& Document() const { return document_; }
+
+    // Writes the temporary cache and moves it onto the cache of the number.
+    int Commit(const FeedCache& cache) {
+        int written = WriteFeedCache(tempFile_, cache);
+        CloseTemp();
+        if (!written) return 0;
+        return MoveFileExW(temp_.c_str(), cache_.c_str(), MOVEFILE_REPLACE_EXISTING) ? 1 : 0;
+    }
+
+private:
+    void CloseTemp() {
+        if (tempFile_ != INVALID_HANDLE_VALUE) CloseHandle(tempFile_);
+        tempFile_ = INVALID_HANDLE_VALUE;
+    }
+
+    std::wstring temp_;
+    std::wstring cache_;
+    HANDLE tempFile_ = INVALID_HANDLE_VALUE;
+    TiXmlDocument document_;
+};
 
 // The RSS reading of a loaded document; 0 when it is not RSS.
-int ReadRss(const TiXmlDocument& document, int number) {
-    const TiXmlElement* root = document.RootElement();
+int ReadRss(ParseTarget& target) {
+    const TiXmlElement* root = target.Document().RootElement();
     const TiXmlElement* channel = root ? root->FirstChildElement("channel") : nullptr;
     if (!channel) return 0;
     FeedCache cache;
@@ -73,12 +104,12 @@ int ReadRss(const TiXmlDocument& document, int number) {
         if (!itemLink) break;
         cache.items.push_back({ElementText(itemTitle), ElementText(itemLink)});
     }
-    return CommitCache(cache, number);
+    return target.Commit(cache);
 }
 
 // The Atom reading of a loaded document; 0 when it is not Atom.
-int ReadAtom(const TiXmlDocument& document, int number) {
-    const TiXmlElement* root = document.RootElement();
+int ReadAtom(ParseTarget& target) {
+    const TiXmlElement* root = target.Document().RootElement();
     if (!root) return 0;
     FeedCache cache;
     if (!TakeChannelTitle(root->FirstChildElement("title"), cache)) return 0;
@@ -93,30 +124,23 @@ int ReadAtom(const TiXmlDocument& document, int number) {
         if (!entryLink) break;
         cache.items.push_back({ElementText(entryTitle), FromUtf8(entryLink->Attribute("href"))});
     }
-    return CommitCache(cache, number);
+    return target.Commit(cache);
 }
 
-// Loads the file for a parse of the number; the emptied temporary cache marks
-// the attempt, as the profile-based writer always left it.
-bool OpenFeed(const wchar_t* file, int number, TiXmlDocument& document) {
-    if (!FileExists(file)) return false;
-    if (!CreateUnicodeIniFile(FeedCacheTempPath(number).c_str())) return false;
-    return LoadFeedDocument(file, document);
-}
 }  // namespace
 
 int ParseRssFeed(const wchar_t* file, int number) {
-    TiXmlDocument document;
-    return OpenFeed(file, number, document) ? ReadRss(document, number) : 0;
+    ParseTarget target(number);
+    return target.Open(file) ? ReadRss(target) : 0;
 }
 
 int ParseAtomFeed(const wchar_t* file, int number) {
-    TiXmlDocument document;
-    return OpenFeed(file, number, document) ? ReadAtom(document, number) : 0;
+    ParseTarget target(number);
+    return target.Open(file) ? ReadAtom(target) : 0;
 }
 
 int ParseFeedFile(const wchar_t* file, int number) {
-    TiXmlDocument document;
-    if (!OpenFeed(file, number, document)) return 0;
-    return ReadRss(document, number) || ReadAtom(document, number) ? 1 : 0;
+    ParseTarget target(number);
+    if (!target.Open(file)) return 0;
+    return ReadRss(target) || ReadAtom(target) ? 1 : 0;
 }
