@@ -43,6 +43,7 @@ public:
     struct Box {
         std::wstring caption;
         std::wstring text;
+        DWORD shownAt;  // GetTickCount when the box was seen
     };
 
     MessageBoxWatcher();
