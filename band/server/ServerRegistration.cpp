@@ -227,13 +227,19 @@ HRESULT UnregisterOwnTypeLib() {
     TLIBATTR* attributes = nullptr;
     hr = library->GetLibAttr(&attributes);
     if (SUCCEEDED(hr)) {
-        hr = UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
-                               attributes->lcid, attributes->syskind);
+        // A library that is not registered (any more) is already where we want it.
+        BSTR registered = nullptr;
+        if (SUCCEEDED(QueryPathOfRegTypeLib(attributes->guid, attributes->wMajorVerNum,
+                                            attributes->wMinorVerNum, attributes->lcid,
+                                            &registered))) {
+            SysFreeString(registered);
+            hr = UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum,
+                                   attributes->wMinorVerNum, attributes->lcid, attributes->syskind);
+        }
         library->ReleaseTLibAttr(attributes);
     }
     library->Release();
-    // Unregistering twice is not a failure.
-    return hr == TYPE_E_REGISTRYACCESS ? S_OK : hr;
+    return hr;
 }
 
 }  // namespace
