@@ -28,7 +28,7 @@ BandSite::BandSite(IWebBrowser2* browser, Services services, bool oleWindow)
     if (browser_) browser_->AddRef();
     RegisterPlainClass(kFrameClass);
     RegisterPlainClass(kHostClass);
-    frame_ = CreateWindowExA(0, kFrameClass, "Browser", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800,
+    frame_ = CreateWindowExA(0, kFrameClass, "Browser", WS_POPUP, 0, 0, 800,
                              600, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     host_ = CreateWindowExA(0, kHostClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 220,
                             500, frame_, nullptr, GetModuleHandleA(nullptr), nullptr);

@@ -1,7 +1,8 @@
 #pragma once
 // What the browser gives an explorer bar as its site: IServiceProvider for
 // the browser object and IOleWindow for the host window the band fills. The
-// site owns a top-level browser frame window with the host as its child;
+// site owns a hidden top-level browser frame window with the host as its
+// child (hidden: under Wine a shown top-level window costs seconds to destroy);
 // tests put further windows (toolbars, partner windows) into the frame.
 #include <windows.h>
 #include <exdisp.h>
