@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "server/EngineProtocol.h"
+#include "server/PartnerPage.h"
 #include "server/UpdateBatch.h"
 
 namespace {
@@ -191,6 +192,14 @@ TEST(UpdateBatchTest, DroppedTextTravelsBetweenTwoNuls) {
     std::vector<BYTE> record = DroppedTextRecord("abc");
     EXPECT_EQ((std::vector<BYTE>{0, 'a', 'b', 'c', 0}), record);
     EXPECT_EQ((std::vector<BYTE>{0, 0}), DroppedTextRecord(""));
+}
+
+TEST(UpdateBatchTest, PartnerPageNameIsCutAtThirtyTwoBytes) {
+    std::string full(32, 'p');
+    GuardedBuffer guarded(std::vector<BYTE>(full.begin(), full.end()));
+    EXPECT_EQ(full, CopyPartnerPageName(reinterpret_cast<const char*>(guarded.Data())));
+    EXPECT_EQ("rss_12", CopyPartnerPageName("rss_12"));
+    EXPECT_EQ("", CopyPartnerPageName(nullptr));
 }
 
 // A window standing in for the tree pane: takes batches like the pane and
