@@ -1,7 +1,5 @@
 #include "core/ToolbarSharedState.h"
 
-const wchar_t kSharedUserBlockName[] = L"{138957F9-3748-42b7-884D-1CDE0A092AAA}";
-
 namespace {
 // Lives from library load to unload, like the view it holds.
 ToolbarSharedState g_sharedState;

@@ -15,7 +15,7 @@ static_assert(sizeof(SharedUserBlock) == 80, "the host's block is 80 bytes");
 static_assert(offsetof(SharedUserBlock, userNumber) == 8, "user number at 8");
 static_assert(offsetof(SharedUserBlock, loggedIn) == 12, "logged-in flag at 12");
 
-extern const wchar_t kSharedUserBlockName[];
+inline constexpr wchar_t kSharedUserBlockName[] = L"{138957F9-3748-42b7-884D-1CDE0A092AAA}";
 
 // Keeps one view of the host's block for the process. Opening is retried on
 // each read until it succeeds; the view stays mapped until destruction.

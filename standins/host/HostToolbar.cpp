@@ -44,8 +44,10 @@ bool HostToolbar::Create(const Options& options) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     if (!RegisterFrameClass(&HostToolbar::FrameProc)) return false;
-    frame_ = CreateWindowExW(0, kFrameClass, L"Host toolbar", WS_OVERLAPPEDWINDOW, 40, 40, 480, 120,
-                             nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    // A popup: without a window manager Wine waits two seconds for a
+    // managed (overlapped) window to be withdrawn when it is destroyed.
+    frame_ = CreateWindowExW(0, kFrameClass, L"Host toolbar", WS_POPUP | WS_BORDER, 40, 40, 480,
+                             120, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!frame_ || !CreateToolbar(options)) return false;
 
     browser_ = WebBrowserStandin::Create();
