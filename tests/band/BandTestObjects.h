@@ -53,7 +53,9 @@ struct SeenMessage {
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
-    std::string text;  // for a WM_RSS_DROP with text
+    std::string text;   // for a WM_RSS_DROP with text
+    std::wstring item;  // for a WM_RSS_ITEM_TEXT: display text
+    std::wstring page;  // and page name
 };
 
 // Records the band's messages (1024..3024) arriving at windows it was
@@ -78,11 +80,23 @@ public:
     }
 
 private:
+    // Batch strings may start at odd addresses.
+    static std::wstring ReadWide(const BYTE* at) {
+        std::wstring text;
+        for (wchar_t ch; memcpy(&ch, at, sizeof ch), ch; at += sizeof ch) text += ch;
+        return text;
+    }
+
     static LRESULT CALLBACK Spy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         auto original = reinterpret_cast<WNDPROC>(GetPropA(window, "BandTestOriginal"));
         if (message >= WM_USER && message <= WM_USER + 2000 && Current()) {
-            SeenMessage entry = {window, message, wParam, lParam, ""};
+            SeenMessage entry = {window, message, wParam, lParam, "", L"", L""};
             if (message == WM_USER + 1009 && wParam) entry.text = reinterpret_cast<char*>(wParam);
+            if (message == WM_USER + 1011 && lParam) {
+                entry.item = ReadWide(reinterpret_cast<const BYTE*>(lParam));
+                entry.page = ReadWide(reinterpret_cast<const BYTE*>(lParam) +
+                                      (entry.item.size() + 1) * sizeof(wchar_t));
+            }
             Current()->seen.push_back(entry);
         }
         if (message == WM_NCDESTROY) RemovePropA(window, "BandTestOriginal");

@@ -308,6 +308,33 @@ TEST_F(RssBandTest, SiteCreatesTheBandWindowAndAttachesThePaneToTheEngine) {
     EXPECT_EQ(0u, browser_->SinkCount());
 }
 
+TEST_F(RssBandTest, EngineDescribesItsTreeToTheNewPane) {
+    HWND band = Site();
+    HWND pane = FindWindowExA(band, nullptr, "RSS_FeedTreePane", nullptr);
+    ASSERT_TRUE(pane);
+    MessageSpy spy;
+    spy.Attach(pane);
+    for (int i = 0; i < 150 && spy.Count(WM_RSS_EXPAND) == 0; ++i) PumpMessages(20);
+
+    // Inserts first, then the texts out of one batch, re-sent by the pane
+    // to itself record by record.
+    ASSERT_EQ(9u, spy.seen.size());
+    EXPECT_EQ(WM_RSS_FOLDER, spy.seen[0].message);
+    EXPECT_EQ(1u, spy.seen[0].wParam);
+    EXPECT_EQ(WM_RSS_CHANNEL, spy.seen[1].message);
+    EXPECT_EQ(2u, spy.seen[1].wParam);
+    EXPECT_EQ(1, spy.seen[1].lParam);
+    EXPECT_EQ(4, spy.Count(WM_RSS_ITEM_TEXT));
+    EXPECT_EQ(WM_RSS_ITEM_TEXT, spy.seen[4].message);
+    EXPECT_EQ(L"新闻", spy.seen[4].item);
+    EXPECT_EQ(L"", spy.seen[4].page);
+    EXPECT_EQ(L"国内新闻", spy.seen[5].item);
+    EXPECT_EQ(L"rss_2", spy.seen[5].page);
+    EXPECT_EQ(L"Tech News", spy.seen[6].item);
+    EXPECT_EQ(WM_RSS_EXPAND, spy.seen[8].message);
+    Unsite();
+}
+
 TEST_F(RssBandTest, ShowAndCloseTellTheEngineAndTheBrowserToolbars) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
