@@ -34,7 +34,16 @@ public:
         Reset();
         return &ptr_;
     }
-    void** ReceiveVoid() { return reinterpret_cast<void**>(Receive()); }
+    // Holds the queried interface only when the query succeeds, whatever a
+    // failing object left in its out pointer.
+    HRESULT QueryFrom(IUnknown* source, REFIID iid) {
+        Reset();
+        if (!source) return E_POINTER;
+        void* object = nullptr;
+        HRESULT hr = source->QueryInterface(iid, &object);
+        if (SUCCEEDED(hr)) ptr_ = static_cast<T*>(object);
+        return hr;
+    }
 
     T* Get() const { return ptr_; }
     T* operator->() const { return ptr_; }

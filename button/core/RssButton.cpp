@@ -147,7 +147,7 @@ LONG RssButton::OnVisibility(HostRecord* record, ToolbarHost* host, LONG code, L
                              LONG_PTR d) {
     ToolbarButton::OnVisibility(record, host, code, c, d);
     if (c) {
-        if (Host()) Host()->QueryInterface(IID_IWebBrowser2, pageBrowser_.ReceiveVoid());
+        pageBrowser_.QueryFrom(Host(), IID_IWebBrowser2);
         ConnectEventSink();
     } else {
         DisconnectEventSink();

@@ -91,7 +91,7 @@ LONG ToolbarButton::OnInit(HostRecord* record, ToolbarHost* host, LONG, LONG_PTR
 
     // A host without a browser (E_NOINTERFACE or any other failure) leaves
     // the reference null; page inspection then finds nothing.
-    host->QueryInterface(IID_IWebBrowser2, browser_.ReceiveVoid());
+    browser_.QueryFrom(host, IID_IWebBrowser2);
     HWND toolbar = nullptr;
     if (SUCCEEDED(host->GetToolbarWindow(&toolbar))) toolbar_ = toolbar;
     DWORD user = 0;
