@@ -15,9 +15,17 @@ namespace {
 // Built when the library is loaded and destroyed when it is unloaded.
 ButtonRegistry g_buttons;
 
+// Positions 0-24 of the host's table are the ones the plug-in may call.
+constexpr size_t kHostTableSize = 25 * sizeof(void*);
+
+bool IsUsableHost(ToolbarHost* host) {
+    if (!IsReadableMemory(host, sizeof(void*))) return false;
+    return IsReadableMemory(*reinterpret_cast<void**>(host), kHostTableSize);
+}
+
 LONG DispatchButtonMessage(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c,
                            LONG_PTR d) {
-    if (!host || !IsReadableMemory(record, kHostRecordSize)) return 0;
+    if (!IsUsableHost(host) || !IsReadableMemory(record, kHostRecordSize)) return 0;
     RssButton* button = g_buttons.Find(host);
     if (code == kCodeUnload) {
         if (button) {

@@ -103,6 +103,13 @@ TEST_F(ButtonMessage, BadInputIsRefusedAndCreatesNothing) {
     EXPECT_EQ(host_->SendRaw(cut, key, kCodePressed, 0, 0), 0);
     VirtualFree(pages, 0, MEM_RELEASE);
     EXPECT_EQ(host_->SendRaw(reinterpret_cast<HostRecord*>(pages), key, kCodeAttach, 0, 0), 0);
+    // A host key that points at nothing, or at something without a table.
+    auto* gone = reinterpret_cast<ToolbarHost*>(pages);
+    EXPECT_EQ(host_->SendRaw(host_->Record(), gone, kCodeAttach, 0, 0), 0);
+    void* noTable[1] = {nullptr};
+    EXPECT_EQ(
+        host_->SendRaw(host_->Record(), reinterpret_cast<ToolbarHost*>(noTable), kCodeAttach, 0, 0),
+        0);
 
     EXPECT_EQ(key->LoginQueries(), 0);
     EXPECT_EQ(key->RefCount(), 1);
