@@ -56,6 +56,28 @@ protected:
     int Run() override { throw 1; }
 };
 
+DWORD WINAPI StopWorker(void* worker) {
+    static_cast<GatedWorker*>(worker)->Stop(100);
+    return 0;
+}
+
+struct RegistryJob {
+    ButtonRegistry* registry;
+    int base;
+};
+
+// Inserts 500 keys of its own and removes every second one; 1 on a wrong answer.
+DWORD WINAPI UseRegistry(void* p) {
+    auto* job = static_cast<RegistryJob*>(p);
+    for (int i = 0; i < 500; ++i) {
+        auto* key = reinterpret_cast<const ToolbarHost*>(static_cast<intptr_t>(job->base + i));
+        auto* value = reinterpret_cast<RssButton*>(static_cast<intptr_t>(job->base + i));
+        if (!job->registry->Insert(key, value) || job->registry->Find(key) != value) return 1;
+        if (i % 2 && job->registry->Remove(key) != value) return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 TEST(WorkerThread, DeliversTheResultAndStartsOnlyOneThreadUntilStopped) {
@@ -108,12 +130,9 @@ TEST(WorkerThread, AnExceptionInRunEndsTheThreadWithMinusOne) {
 TEST(WorkerThread, ConcurrentStopsReleaseTheHandleOnce) {
     GatedWorker worker;
     ASSERT_EQ(worker.Start(), 1);
-    auto stop = [](void* w) -> DWORD {
-        static_cast<GatedWorker*>(w)->Stop(100);
-        return 0;
-    };
     HANDLE threads[4];
-    for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, stop, &worker, 0, nullptr);
+    for (HANDLE& thread : threads)
+        thread = CreateThread(nullptr, 0, StopWorker, &worker, 0, nullptr);
     worker.Release();
     EXPECT_EQ(WaitForMultipleObjects(4, threads, TRUE, 5000), WAIT_OBJECT_0);
     for (HANDLE thread : threads) CloseHandle(thread);
@@ -142,23 +161,10 @@ TEST(ButtonRegistry, FindsInsertsAndRemovesByKey) {
 
 TEST(ButtonRegistry, ThreadsShareTheTableSafely) {
     ButtonRegistry registry;
-    struct Job {
-        ButtonRegistry* registry;
-        int base;
-    };
-    auto work = [](void* p) -> DWORD {
-        auto* job = static_cast<Job*>(p);
-        for (int i = 0; i < 500; ++i) {
-            auto* key = reinterpret_cast<const ToolbarHost*>(static_cast<intptr_t>(job->base + i));
-            auto* value = reinterpret_cast<RssButton*>(static_cast<intptr_t>(job->base + i));
-            if (!job->registry->Insert(key, value) || job->registry->Find(key) != value) return 1;
-            if (i % 2 && job->registry->Remove(key) != value) return 1;
-        }
-        return 0;
-    };
-    std::vector<Job> jobs = {{&registry, 1000}, {&registry, 2000}, {&registry, 3000}};
+    std::vector<RegistryJob> jobs = {{&registry, 1000}, {&registry, 2000}, {&registry, 3000}};
     HANDLE threads[3];
-    for (int i = 0; i < 3; ++i) threads[i] = CreateThread(nullptr, 0, work, &jobs[i], 0, nullptr);
+    for (int i = 0; i < 3; ++i)
+        threads[i] = CreateThread(nullptr, 0, UseRegistry, &jobs[i], 0, nullptr);
     ASSERT_EQ(WaitForMultipleObjects(3, threads, TRUE, 10000), WAIT_OBJECT_0);
     for (HANDLE thread : threads) {
         DWORD code = 1;
