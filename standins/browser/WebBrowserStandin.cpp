@@ -330,6 +330,12 @@ STDMETHODIMP WebBrowserStandin::EventPoint::EnumConnections(IEnumConnections**) 
     return E_NOTIMPL;
 }
 
+// The band reloads a channel page after a style sheet change.
+STDMETHODIMP WebBrowserStandin::Refresh() {
+    ++refreshes_;
+    return S_OK;
+}
+
 // ---- methods no plug-in calls ---------------------------------------------
 
 #define BROWSER_NOT_IMPLEMENTED(method, ...)              \
@@ -345,7 +351,6 @@ BROWSER_NOT_IMPLEMENTED(GoBack)
 BROWSER_NOT_IMPLEMENTED(GoForward)
 BROWSER_NOT_IMPLEMENTED(GoHome)
 BROWSER_NOT_IMPLEMENTED(GoSearch)
-BROWSER_NOT_IMPLEMENTED(Refresh)
 BROWSER_NOT_IMPLEMENTED(Refresh2, VARIANT*)
 BROWSER_NOT_IMPLEMENTED(Stop)
 BROWSER_NOT_IMPLEMENTED(get_Parent, IDispatch**)

@@ -32,7 +32,11 @@ public:
     void SetBusy(bool busy) { busy_ = busy; }
     void SetReadyState(READYSTATE state) { readyState_ = state; }
     const std::vector<Navigation>& Navigations() const { return navigations_; }
-    void ClearNavigations() { navigations_.clear(); }
+    void ClearNavigations() {
+        navigations_.clear();
+        refreshes_ = 0;
+    }
+    int Refreshes() const { return refreshes_; }
     size_t SinkCount() const { return sinks_.size(); }
     LONG RefCount() const { return refs_; }
 
@@ -166,6 +170,7 @@ private:
     std::vector<std::pair<DWORD, IDispatch*>> sinks_;
     DWORD nextCookie_ = 1;
     std::vector<Navigation> navigations_;
+    int refreshes_ = 0;
     std::wstring url_;
     std::wstring title_;
     IDispatch* document_ = nullptr;

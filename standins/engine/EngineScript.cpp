@@ -1,0 +1,85 @@
+#include "engine/EngineScript.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "engine/FeedEngine.h"
+
+namespace {
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos) return parts;
+        start = end + 1;
+    }
+}
+
+std::wstring FromUtf8(const std::string& text) {
+    int size =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(size > 0 ? size : 0, L'\0');
+    if (size > 0) {
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
+    }
+    return out;
+}
+
+long Number(const std::vector<std::string>& fields, size_t index) {
+    return index < fields.size() ? std::strtol(fields[index].c_str(), nullptr, 0) : 0;
+}
+
+std::wstring Field(const std::vector<std::string>& fields, size_t index) {
+    return index < fields.size() ? FromUtf8(fields[index]) : std::wstring();
+}
+
+bool RunLine(FeedEngine& engine, const std::vector<std::string>& f) {
+    const std::string& verb = f[0];
+    DWORD id = static_cast<DWORD>(Number(f, 1));
+    if (verb == "send" && f.size() >= 4) {
+        engine.SendToPanes(static_cast<UINT>(Number(f, 1)), static_cast<WPARAM>(Number(f, 2)),
+                           static_cast<LPARAM>(Number(f, 3)));
+    } else if (verb == "node" && f.size() >= 5) {
+        FeedNode node;
+        node.id = id;
+        node.parent = static_cast<DWORD>(Number(f, 2));
+        node.folder = f[3] == "folder";
+        node.text = Field(f, 4);
+        node.page = Field(f, 5);
+        engine.Model().Add(node);
+        engine.Announce(id);
+    } else if (verb == "text" && f.size() >= 3) {
+        BatchWriter batch;
+        batch.Text(id, Field(f, 2), Field(f, 3));
+        engine.SendBatchToPanes(batch);
+    } else if (verb == "unread" && engine.Model().Find(id)) {
+        engine.Model().Find(id)->unread = Number(f, 2) != 0;
+    } else if (verb == "fail" && engine.Model().Find(id)) {
+        engine.Model().Find(id)->failing = true;
+    } else if (verb == "generate" && f.size() >= 3) {
+        engine.Model().Generate(static_cast<size_t>(Number(f, 1)));
+        engine.DescribeInBatches(static_cast<size_t>(Number(f, 2)));
+    } else if (verb == "describe") {
+        engine.DescribeAll(nullptr);
+    } else if (verb == "reset") {
+        engine.Model().Clear();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunEngineScript(FeedEngine& engine, const std::string& script) {
+    int run = 0;
+    for (std::string line : Split(script, '\n')) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        if (RunLine(engine, Split(line, '\t'))) ++run;
+    }
+    return run;
+}

@@ -1,0 +1,119 @@
+#include "engine/FeedTreeModel.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+const size_t kChannelsPerFolder = 50;
+}
+
+FeedNode* FeedTreeModel::Find(DWORD id) {
+    for (FeedNode& node : nodes_) {
+        if (node.id == id) return &node;
+    }
+    return nullptr;
+}
+
+const FeedNode* FeedTreeModel::Find(DWORD id) const {
+    return const_cast<FeedTreeModel*>(this)->Find(id);
+}
+
+DWORD FeedTreeModel::NextId() const {
+    DWORD next = 1;
+    for (const FeedNode& node : nodes_) next = std::max(next, node.id + 1);
+    return next;
+}
+
+void FeedTreeModel::Add(const FeedNode& node) {
+    if (FeedNode* existing = Find(node.id)) {
+        *existing = node;
+    } else {
+        nodes_.push_back(node);
+    }
+}
+
+void FeedTreeModel::Remove(DWORD id) {
+    std::vector<DWORD> gone = Subtree(id);
+    nodes_.erase(std::remove_if(nodes_.begin(), nodes_.end(),
+                                [&gone](const FeedNode& node) {
+                                    return std::find(gone.begin(), gone.end(), node.id) !=
+                                           gone.end();
+                                }),
+                 nodes_.end());
+}
+
+bool FeedTreeModel::IsBelow(DWORD id, DWORD ancestor) const {
+    for (const FeedNode* node = Find(id); node && node->parent; node = Find(node->parent)) {
+        if (node->parent == ancestor) return true;
+    }
+    return false;
+}
+
+bool FeedTreeModel::Move(DWORD id, DWORD folder) {
+    FeedNode* node = Find(id);
+    if (!node || folder == id || IsBelow(folder, id)) return false;
+    if (folder && (!Find(folder) || !Find(folder)->folder)) return false;
+    // Children must keep following their parent in the list.
+    std::vector<DWORD> moved = Subtree(id);
+    node->parent = folder;
+    std::vector<FeedNode> kept, tail;
+    for (const FeedNode& each : nodes_) {
+        bool inMoved = std::find(moved.begin(), moved.end(), each.id) != moved.end();
+        (inMoved ? tail : kept).push_back(each);
+    }
+    kept.insert(kept.end(), tail.begin(), tail.end());
+    nodes_.swap(kept);
+    return true;
+}
+
+DWORD FeedTreeModel::FolderFor(DWORD selected) const {
+    const FeedNode* node = Find(selected);
+    if (!node) return 0;
+    return node->folder ? node->id : node->parent;
+}
+
+std::vector<DWORD> FeedTreeModel::Subtree(DWORD id) const {
+    std::vector<DWORD> result;
+    if (!Find(id)) return result;
+    result.push_back(id);
+    for (const FeedNode& node : nodes_) {
+        if (IsBelow(node.id, id)) result.push_back(node.id);
+    }
+    return result;
+}
+
+std::vector<DWORD> FeedTreeModel::ChannelsFor(DWORD id) const {
+    std::vector<DWORD> result;
+    for (const FeedNode& node : nodes_) {
+        if (node.folder) continue;
+        if (id == 0 || node.id == id || IsBelow(node.id, id)) result.push_back(node.id);
+    }
+    return result;
+}
+
+bool FeedTreeModel::HasUnread(DWORD id) const {
+    for (const FeedNode& node : nodes_) {
+        if (!node.folder && node.unread && (node.id == id || IsBelow(node.id, id))) return true;
+    }
+    return false;
+}
+
+void FeedTreeModel::Generate(size_t count) {
+    nodes_.clear();
+    nodes_.reserve(count);
+    DWORD folder = 0;
+    for (DWORD id = 1; id <= count; ++id) {
+        FeedNode node;
+        node.id = id;
+        if ((id - 1) % (kChannelsPerFolder + 1) == 0) {
+            node.folder = true;
+            node.text = L"目录 " + std::to_wstring(id);
+            folder = id;
+        } else {
+            node.parent = folder;
+            node.text = L"频道 " + std::to_wstring(id);
+            node.page = L"bench_" + std::to_wstring(id);
+        }
+        nodes_.push_back(node);
+    }
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The stand-in engine's subscriptions: folders and channels by node id, in
+// the order they were added (parents before their children).
+#include <windows.h>
+#include <string>
+#include <vector>
+
+struct FeedNode {
+    DWORD id = 0;
+    DWORD parent = 0;  // 0: top level
+    bool folder = false;
+    std::wstring text;
+    std::wstring page;  // empty for folders
+    bool unread = false;
+    bool failing = false;  // its updates fail
+};
+
+class FeedTreeModel {
+public:
+    const std::vector<FeedNode>& Nodes() const { return nodes_; }
+    FeedNode* Find(DWORD id);
+    const FeedNode* Find(DWORD id) const;
+    DWORD NextId() const;
+
+    // Replaces a node of the same id.
+    void Add(const FeedNode& node);
+    void Clear() { nodes_.clear(); }
+    // The node and everything below it.
+    void Remove(DWORD id);
+    // Moves id into folder (0: top level); false when the folder lies below
+    // the node or is the node itself.
+    bool Move(DWORD id, DWORD folder);
+    // The folder a new node goes into when the user has `selected`: the
+    // folder itself, a channel's folder, or the top level.
+    DWORD FolderFor(DWORD selected) const;
+
+    // The node and its descendants, parents first.
+    std::vector<DWORD> Subtree(DWORD id) const;
+    // Channels to update for a request about `id` (0: all of them).
+    std::vector<DWORD> ChannelsFor(DWORD id) const;
+    bool HasUnread(DWORD id) const;
+    bool IsBelow(DWORD id, DWORD ancestor) const;
+
+    // count nodes: folders of 50 channels each, named for a benchmark.
+    void Generate(size_t count);
+
+private:
+    std::vector<FeedNode> nodes_;
+};
