@@ -1,0 +1,320 @@
+#include "ui/FeedTree.h"
+
+#include <cstring>
+
+#include "res/resource.h"
+#include "server/EngineLink.h"
+#include "server/EngineProtocol.h"
+#include "server/Module.h"
+
+namespace {
+
+const DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
+                         TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS |
+                         TVS_INFOTIP;
+const DWORD kTreeExStyle = WS_EX_CLIENTEDGE | WS_EX_TOPMOST;
+const int kSortedTextLength = 200;
+
+// A string of the engine's batch, which may lie at an odd address; `at`
+// moves past its NUL.
+std::wstring ReadBatchString(const BYTE*& at) {
+    std::wstring text;
+    for (;;) {
+        wchar_t ch;
+        std::memcpy(&ch, at, sizeof ch);
+        at += sizeof ch;
+        if (!ch) return text;
+        text += ch;
+    }
+}
+
+std::string ToAnsi(const std::wstring& text) {
+    int size =
+        WideCharToMultiByte(CP_THREAD_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return std::string();
+    std::string out(size, '\0');
+    WideCharToMultiByte(CP_THREAD_ACP, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
+    out.resize(size - 1);
+    return out;
+}
+
+bool IsFolderImage(int image) {
+    return image == FeedTree::kClosedFolder || image == FeedTree::kOpenFolder;
+}
+
+// The picture an item returns to when an update ends: folders keep their
+// own picture (an engine may report progress on one), channels show a page.
+int ImageAfterUpdate(int image) {
+    if (image >= FeedTree::kBusyFirst) image -= FeedTree::kBusyFirst;
+    return IsFolderImage(image) ? image : static_cast<int>(FeedTree::kPage);
+}
+
+}  // namespace
+
+FeedTree::FeedTree(const EngineLink& engine) : engine_(engine) {}
+
+FeedTree::~FeedTree() {
+    // The control may outlive its image list only while it is destroyed.
+    if (tree_ && IsWindow(tree_)) TreeView_SetImageList(tree_, nullptr, TVSIL_NORMAL);
+    if (images_) ImageList_Destroy(images_);
+}
+
+HWND FeedTree::Create(HWND pane) {
+    tree_ = CreateWindowExA(kTreeExStyle, WC_TREEVIEWA, nullptr, kTreeStyle, CW_USEDEFAULT,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, pane, nullptr,
+                            Module::Instance(), nullptr);
+    images_ = ImageList_Create(16, 16, ILC_COLOR24, 0, 8);
+    HBITMAP bitmap = LoadBitmapA(Module::Instance(), MAKEINTRESOURCEA(IDB_TREE));
+    if (images_ && bitmap) ImageList_Add(images_, bitmap, nullptr);
+    if (bitmap) DeleteObject(bitmap);
+    if (tree_ && images_) TreeView_SetImageList(tree_, images_, TVSIL_NORMAL);
+    return tree_;
+}
+
+// ---- engine replies
+
+void FeedTree::Insert(DWORD node, DWORD parent, bool channel) {
+    // 0 names no node; an id already shown stays as it is.
+    if (!tree_ || node == 0 || nodes_.Contains(node)) return;
+    HTREEITEM parentItem = nodes_.Find(parent);
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = parentItem ? parentItem : TVI_ROOT;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+    insert.item.pszText = const_cast<char*>("");
+    insert.item.lParam = node;
+    if (channel) {
+        insert.item.mask |= TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        insert.item.iImage = insert.item.iSelectedImage = kPage;
+    }
+    HTREEITEM item = TreeView_InsertItem(tree_, &insert);
+    if (!item) return;
+    nodes_.Set(node, item);
+    if (parentItem) TreeView_Expand(tree_, parentItem, TVE_EXPAND);
+    InvalidateRect(tree_, nullptr, TRUE);
+}
+
+void FeedTree::SetText(DWORD node, const BYTE* textAndPage) {
+    HTREEITEM item = nodes_.Find(node);
+    if (!item || !textAndPage) return;
+    const BYTE* at = textAndPage;
+    std::wstring text = ReadBatchString(at);
+    std::wstring page = ReadBatchString(at);
+    std::string label = ToAnsi(text);
+    TVITEMA change = {};
+    change.mask = TVIF_HANDLE | TVIF_TEXT;
+    change.hItem = item;
+    change.pszText = &label[0];
+    TreeView_SetItem(tree_, &change);
+    pages_.Set(item, page);
+}
+
+void FeedTree::Expand(DWORD node, UINT code) {
+    if (HTREEITEM item = nodes_.Find(node)) TreeView_Expand(tree_, item, code);
+}
+
+void FeedTree::SortChildren(DWORD node) {
+    HTREEITEM item = nodes_.Find(node);
+    if (!item) return;
+    TVSORTCB sort = {};
+    sort.hParent = item;
+    sort.lpfnCompare = CompareNodes;
+    sort.lParam = reinterpret_cast<LPARAM>(this);
+    TreeView_SortChildrenCB(tree_, &sort, FALSE);
+}
+
+// Folders before channels; a channel that is failed or busy shows another
+// picture and is ordered by its text among the folders.
+int CALLBACK FeedTree::CompareNodes(LPARAM first, LPARAM second, LPARAM self) {
+    auto tree = reinterpret_cast<const FeedTree*>(self);
+    HTREEITEM a = tree->nodes_.Find(static_cast<DWORD>(first));
+    HTREEITEM b = tree->nodes_.Find(static_cast<DWORD>(second));
+    int imageA = tree->ImageOf(a);
+    int imageB = tree->ImageOf(b);
+    if (imageA == kPage && IsFolderImage(imageB)) return 1;
+    if (IsFolderImage(imageA) && imageB == kPage) return -1;
+    return lstrcmpA(tree->Text(a, kSortedTextLength).c_str(),
+                    tree->Text(b, kSortedTextLength).c_str());
+}
+
+void FeedTree::Delete(DWORD node) {
+    HTREEITEM item = nodes_.Find(node);
+    if (!item) return;
+    HTREEITEM parent = Parent(item);
+    DeleteItem(item);
+    if (parent && !FirstChild(parent)) {
+        SetImage(parent, kClosedFolder);
+        engine_.Post(WM_RSS_EXPAND, NodeOf(parent), 0);
+    }
+}
+
+// Walks the items themselves, so that no map keeps an entry for an item that
+// is gone, whatever node ids the engine gave.
+void FeedTree::DeleteItem(HTREEITEM item) {
+    for (HTREEITEM child = FirstChild(item); child;) {
+        HTREEITEM next = NextSibling(child);
+        DeleteItem(child);
+        child = next;
+    }
+    DWORD node = NodeOf(item);
+    if (nodes_.Find(node) == item) nodes_.Remove(node);
+    pages_.Remove(item);
+    TreeView_DeleteItem(tree_, item);
+}
+
+FeedTree::ShowAfterUpdate FeedTree::Update(DWORD node, int progress) {
+    HTREEITEM item = nodes_.Find(node);
+    if (!item) return ShowAfterUpdate::Nothing;
+    bool selected = item == Selected();
+    int image = ImageOf(item);
+    if (progress > RSS_PROGRESS_DONE) {
+        SetProgress(item, 0);
+        SetImage(item, ImageAfterUpdate(image));
+        return selected ? ShowAfterUpdate::Page : ShowAfterUpdate::Nothing;
+    }
+    if (progress < 0) {
+        SetProgress(item, kProgressFailed);
+        int rest = ImageAfterUpdate(image);
+        SetImage(item, IsFolderImage(rest) ? rest : static_cast<int>(kFailedPage));
+    } else {
+        // Progress never goes back while an update runs.
+        int stored = ProgressOf(item);
+        if (stored > RSS_PROGRESS_DONE || stored < progress) SetProgress(item, progress);
+        SetImage(item, kBusyFirst + image % 4);
+    }
+    return selected ? ShowAfterUpdate::StatusBar : ShowAfterUpdate::Nothing;
+}
+
+void FeedTree::SetUnread(DWORD node, bool unread) {
+    if (HTREEITEM item = nodes_.Find(node)) {
+        if (unread != IsBold(item)) SetBold(item, unread);
+    }
+}
+
+void FeedTree::Read(DWORD node) {
+    HTREEITEM item = nodes_.Find(node);
+    if (!item || !IsBold(item)) return;
+    SetBold(item, false);
+    LPARAM pane = reinterpret_cast<LPARAM>(Pane());
+    for (HTREEITEM up = Parent(item); up; up = Parent(up)) {
+        engine_.Post(WM_RSS_UNREAD, NodeOf(up), pane);
+    }
+}
+
+void FeedTree::QueryUnread() const {
+    if (tree_) QuerySubtree(TreeView_GetRoot(tree_));
+}
+
+// Children before their parent, siblings in order.
+void FeedTree::QuerySubtree(HTREEITEM first) const {
+    LPARAM pane = reinterpret_cast<LPARAM>(Pane());
+    for (HTREEITEM item = first; item; item = NextSibling(item)) {
+        QuerySubtree(FirstChild(item));
+        engine_.Post(WM_RSS_UNREAD, NodeOf(item), pane);
+    }
+}
+
+void FeedTree::ItemExpanded(HTREEITEM item) {
+    if (!item) return;
+    bool expanded = (TreeView_GetItemState(tree_, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    SetImage(item, expanded ? kOpenFolder : kClosedFolder);
+    engine_.Post(WM_RSS_EXPAND, NodeOf(item), expanded ? 1 : 0);
+}
+
+// ---- items
+
+DWORD FeedTree::NodeOf(HTREEITEM item) const {
+    return NodeOfItem(tree_, item);
+}
+
+HTREEITEM FeedTree::Selected() const {
+    return tree_ ? TreeView_GetSelection(tree_) : nullptr;
+}
+
+void FeedTree::Select(HTREEITEM item) const {
+    if (tree_) TreeView_SelectItem(tree_, item);
+}
+
+HTREEITEM FeedTree::Parent(HTREEITEM item) const {
+    return item ? TreeView_GetParent(tree_, item) : nullptr;
+}
+
+HTREEITEM FeedTree::FirstChild(HTREEITEM item) const {
+    return item ? TreeView_GetChild(tree_, item) : nullptr;
+}
+
+HTREEITEM FeedTree::NextSibling(HTREEITEM item) const {
+    return item ? TreeView_GetNextSibling(tree_, item) : nullptr;
+}
+
+bool FeedTree::IsWithin(HTREEITEM item, HTREEITEM ancestor) const {
+    for (; item; item = Parent(item)) {
+        if (item == ancestor) return true;
+    }
+    return false;
+}
+
+int FeedTree::ImageOf(HTREEITEM item) const {
+    if (!item) return -1;
+    TVITEMA query = {};
+    query.mask = TVIF_HANDLE | TVIF_IMAGE;
+    query.hItem = item;
+    return TreeView_GetItem(tree_, &query) ? query.iImage : -1;
+}
+
+void FeedTree::SetImage(HTREEITEM item, int image) const {
+    TVITEMA change = {};
+    change.mask = TVIF_HANDLE | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    change.hItem = item;
+    change.iImage = change.iSelectedImage = image;
+    TreeView_SetItem(tree_, &change);
+}
+
+int FeedTree::ProgressOf(HTREEITEM item) const {
+    if (!item) return 0;
+    return (TreeView_GetItemState(tree_, item, TVIS_STATEIMAGEMASK) & TVIS_STATEIMAGEMASK) >> 12;
+}
+
+void FeedTree::SetProgress(HTREEITEM item, int progress) const {
+    TreeView_SetItemState(tree_, item, INDEXTOSTATEIMAGEMASK(progress), TVIS_STATEIMAGEMASK);
+}
+
+bool FeedTree::IsBold(HTREEITEM item) const {
+    return item && (TreeView_GetItemState(tree_, item, TVIS_BOLD) & TVIS_BOLD) != 0;
+}
+
+void FeedTree::SetBold(HTREEITEM item, bool bold) const {
+    TreeView_SetItemState(tree_, item, bold ? TVIS_BOLD : 0, TVIS_BOLD);
+}
+
+std::string FeedTree::Text(HTREEITEM item, int size) const {
+    if (!item || size <= 0) return std::string();
+    std::string text(size, '\0');
+    TVITEMA query = {};
+    query.mask = TVIF_HANDLE | TVIF_TEXT;
+    query.hItem = item;
+    query.pszText = &text[0];
+    query.cchTextMax = size;
+    if (!TreeView_GetItem(tree_, &query)) return std::string();
+    text.resize(lstrlenA(text.c_str()));
+    return text;
+}
+
+HTREEITEM FeedTree::HitTest(POINT screen, UINT* flags) const {
+    TVHITTESTINFO hit = {};
+    hit.pt = screen;
+    if (tree_) ScreenToClient(tree_, &hit.pt);
+    HTREEITEM item = tree_ ? TreeView_HitTest(tree_, &hit) : nullptr;
+    if (flags) *flags = hit.flags;
+    return item;
+}
+
+void FeedTree::SetDropTarget(HTREEITEM item) const {
+    if (!tree_) return;
+    HTREEITEM previous = TreeView_GetDropHilight(tree_);
+    TreeView_SelectDropTarget(tree_, item);
+    // Some tree controls skip clearing the mark while nothing is selected.
+    if (previous && previous != item) {
+        TreeView_SetItemState(tree_, previous, 0, TVIS_DROPHILITED);
+    }
+}
