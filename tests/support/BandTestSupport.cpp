@@ -101,7 +101,7 @@ TempFolder::~TempFolder() {
     RemoveDirectoryW(path_.c_str());
 }
 
-MessageBoxWatcher::MessageBoxWatcher() : thread_([this] { Watch(); }) {}
+MessageBoxWatcher::MessageBoxWatcher(int answer) : answer_(answer), thread_([this] { Watch(); }) {}
 
 MessageBoxWatcher::~MessageBoxWatcher() {
     stop_ = true;
@@ -163,7 +163,7 @@ void MessageBoxWatcher::Watch() {
                 std::lock_guard<std::mutex> lock(mutex_);
                 boxes_.push_back(box);
             }
-            PostMessageW(search.found, WM_COMMAND, IDOK, 0);
+            PostMessageW(search.found, WM_COMMAND, answer_, 0);
             // Let the box go before looking again.
             for (int i = 0; i < 50 && IsWindow(search.found); ++i) Sleep(20);
         }

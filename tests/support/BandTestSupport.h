@@ -46,7 +46,8 @@ public:
         DWORD shownAt;  // GetTickCount when the box was seen
     };
 
-    MessageBoxWatcher();
+    // Each box is answered with the command `answer` (IDOK, IDYES, IDNO...).
+    explicit MessageBoxWatcher(int answer = IDOK);
     ~MessageBoxWatcher();
     std::vector<Box> Boxes();
     // Waits up to timeoutMs for at least `count` boxes.
@@ -55,6 +56,7 @@ public:
 private:
     void Watch();
 
+    int answer_;
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
     std::vector<Box> boxes_;
