@@ -15,20 +15,44 @@ STDMETHODIMP DownloadCallback::QueryInterface(REFIID riid, void** object) {
     return S_OK;
 }
 
-STDMETHODIMP DownloadCallback::OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
-                                          LPCWSTR) {
-    if (guard_.Cancelled()) {
-        cancelled_ = true;
-        return E_ABORT;
-    }
+STDMETHODIMP DownloadCallback::OnStartBinding(DWORD, IBinding* binding) {
+    ReleaseBinding();
+    binding_ = binding;
+    if (binding_) binding_->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP DownloadCallback::OnStopBinding(HRESULT, LPCWSTR) {
+    ReleaseBinding();
+    return S_OK;
+}
+
+void DownloadCallback::ReleaseBinding() {
+    if (binding_) binding_->Release();
+    binding_ = nullptr;
+}
+
+bool DownloadCallback::MustStop(ULONG progress, ULONG progressMax, ULONG statusCode) {
+    if (guard_.Cancelled()) return cancelled_ = true;
+    // Some monikers report a redirect only as one more request sent.
+    if (statusCode == BINDSTATUS_REDIRECTING) ++redirects_;
+    if (statusCode == BINDSTATUS_SENDINGREQUEST) ++requestsSent_;
+    if (redirects_ > kMaxRedirects || requestsSent_ > kMaxRedirects + 1)
+        return redirectLoop_ = true;
     bool counting = statusCode == BINDSTATUS_BEGINDOWNLOADDATA ||
                     statusCode == BINDSTATUS_DOWNLOADINGDATA ||
                     statusCode == BINDSTATUS_ENDDOWNLOADDATA;
-    if (counting && (progress > guard_.maxBytes || progressMax > guard_.maxBytes)) {
-        tooLarge_ = true;
-        return E_ABORT;
-    }
-    return S_OK;
+    if (counting && (progress > guard_.maxBytes || progressMax > guard_.maxBytes))
+        return tooLarge_ = true;
+    return false;
+}
+
+STDMETHODIMP DownloadCallback::OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
+                                          LPCWSTR) {
+    if (!MustStop(progress, progressMax, statusCode)) return S_OK;
+    // Not every moniker stops on E_ABORT alone; aborting the binding does.
+    if (binding_) binding_->Abort();
+    return E_ABORT;
 }
 
 STDMETHODIMP DownloadCallback::GetBindInfo(DWORD* bindFlags, BINDINFO* bindInfo) {
@@ -48,7 +72,9 @@ STDMETHODIMP DownloadCallback::BeginningTransaction(LPCWSTR, LPCWSTR, DWORD,
     return S_OK;
 }
 
-STDMETHODIMP DownloadCallback::OnResponse(DWORD, LPCWSTR, LPCWSTR, LPWSTR* additionalHeaders) {
+STDMETHODIMP DownloadCallback::OnResponse(DWORD responseCode, LPCWSTR, LPCWSTR,
+                                          LPWSTR* additionalHeaders) {
+    responseCode_ = responseCode;
     if (additionalHeaders) *additionalHeaders = nullptr;
     return S_OK;
 }

@@ -1,5 +1,7 @@
 #include "web/HttpClient.h"
 
+#include <cwchar>
+
 namespace {
 constexpr DWORD kChunk = 1024;
 
@@ -30,29 +32,55 @@ DWORD HttpClient::Connect(const wchar_t* server, INTERNET_PORT port, DWORD_PTR c
     CloseHandleIfOpen(connection_);
     connection_ = InternetConnectW(internet_, server, port, nullptr, nullptr, INTERNET_SERVICE_HTTP,
                                    0, context);
-    return connection_ ? 0 : ErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+    if (!connection_) return ErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+    server_ = server;
+    port_ = port;
+    setup_.context = context;
+    return 0;
 }
 
 DWORD HttpClient::OpenRequest(const wchar_t* verb, const wchar_t* object, const wchar_t* referrer,
                               DWORD_PTR context, bool noCookies) {
     if (!internet_ || !connection_) return kNoConnection;
+    setup_.verb = verb ? verb : L"GET";
+    setup_.hasReferrer = referrer != nullptr;
+    setup_.referrer = referrer ? referrer : L"";
+    setup_.context = context;
+    setup_.cookies.clear();
+    // Redirects are followed by Send, which counts them.
+    setup_.flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                   INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_UI |
+                   INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_AUTO_REDIRECT;
+    if (noCookies) setup_.flags |= INTERNET_FLAG_NO_COOKIES;
+    std::wstring path = object && *object ? object : L"/";
+    wchar_t port[16];
+    swprintf(port, 16, L":%u", static_cast<unsigned>(port_));
+    setup_.url = L"http://" + server_ + port + (path[0] == L'/' ? L"" : L"/") + path;
+    return OpenRequestFor(object);
+}
+
+DWORD HttpClient::OpenRequestFor(const wchar_t* object) {
     CloseHandleIfOpen(request_);
     const wchar_t* acceptTypes[] = {L"text/*", nullptr};
-    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                  INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_UI |
-                  INTERNET_FLAG_PRAGMA_NOCACHE;
-    if (noCookies) flags |= INTERNET_FLAG_NO_COOKIES;
-    request_ = HttpOpenRequestW(connection_, verb, object, L"HTTP/1.1", referrer, acceptTypes,
-                                flags, context);
-    return request_ ? 0 : ErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+    request_ = HttpOpenRequestW(connection_, setup_.verb.c_str(), object, L"HTTP/1.1",
+                                setup_.hasReferrer ? setup_.referrer.c_str() : nullptr, acceptTypes,
+                                setup_.flags, setup_.context);
+    if (!request_) return ErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+    for (const std::wstring& header : setup_.cookies)
+        HttpAddRequestHeadersW(request_, header.c_str(), static_cast<DWORD>(header.size()),
+                               HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_COALESCE_WITH_SEMICOLON);
+    return 0;
 }
 
 BOOL HttpClient::AddCookie(const wchar_t* text) {
     if (!request_ || !text) return FALSE;
     std::wstring header = L"Cookie:";
     header += text;
-    return HttpAddRequestHeadersW(request_, header.c_str(), static_cast<DWORD>(header.size()),
-                                  HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_COALESCE_WITH_SEMICOLON);
+    BOOL added =
+        HttpAddRequestHeadersW(request_, header.c_str(), static_cast<DWORD>(header.size()),
+                               HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_COALESCE_WITH_SEMICOLON);
+    if (added) setup_.cookies.push_back(header);
+    return added;
 }
 
 DWORD HttpClient::Send(const char* body, DWORD length) {
@@ -63,8 +91,63 @@ DWORD HttpClient::Send(const char* body, DWORD length) {
                                     HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE))
             return kHeaderFailed;
     }
-    BOOL sent = HttpSendRequestW(request_, nullptr, 0, const_cast<char*>(body), body ? length : 0);
-    return sent ? 0 : ErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+    for (int redirects = 0;; ++redirects) {
+        if (!HttpSendRequestW(request_, nullptr, 0, const_cast<char*>(body), body ? length : 0))
+            return ErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+        std::wstring target = RedirectTarget();
+        if (target.empty()) return 0;
+        if (redirects == kMaxRedirects) return ERROR_HTTP_REDIRECT_FAILED;
+        DWORD error = FollowRedirect(target);
+        if (error) return error;
+        body = nullptr;  // a redirected form post continues as a plain GET
+        setup_.verb = L"GET";
+    }
+}
+
+std::wstring HttpClient::RedirectTarget() {
+    DWORD status = StatusCode();
+    if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308)
+        return std::wstring();
+    wchar_t location[2084] = L"";
+    DWORD size = sizeof location - sizeof(wchar_t);
+    if (!HttpQueryInfoW(request_, HTTP_QUERY_LOCATION, location, &size, nullptr))
+        return std::wstring();
+    wchar_t combined[2084];
+    DWORD combinedLength = 2084;
+    if (!InternetCombineUrlW(setup_.url.c_str(), location, combined, &combinedLength, 0))
+        return std::wstring();
+    return combined;
+}
+
+DWORD HttpClient::FollowRedirect(const std::wstring& target) {
+    wchar_t host[256];
+    wchar_t path[2084];
+    URL_COMPONENTSW parts = {};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = 256;
+    parts.lpszUrlPath = path;
+    parts.dwUrlPathLength = 2084;
+    if (!InternetCrackUrlW(target.c_str(), 0, 0, &parts))
+        return ErrorOr(ERROR_HTTP_REDIRECT_FAILED);
+    if (parts.nScheme == INTERNET_SCHEME_HTTPS) {
+        setup_.flags |= INTERNET_FLAG_SECURE;
+    } else if (parts.nScheme == INTERNET_SCHEME_HTTP) {
+        setup_.flags &= ~static_cast<DWORD>(INTERNET_FLAG_SECURE);
+    } else {
+        return ERROR_HTTP_REDIRECT_FAILED;
+    }
+    if (server_ != host || port_ != parts.nPort) {
+        CloseHandleIfOpen(request_);
+        CloseHandleIfOpen(connection_);
+        connection_ = InternetConnectW(internet_, host, parts.nPort, nullptr, nullptr,
+                                       INTERNET_SERVICE_HTTP, 0, setup_.context);
+        if (!connection_) return ErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+        server_ = host;
+        port_ = parts.nPort;
+    }
+    setup_.url = target;
+    return OpenRequestFor(path[0] ? path : L"/");
 }
 
 DWORD HttpClient::StatusCode() {

@@ -3,6 +3,7 @@
 #include <wininet.h>
 
 #include <string>
+#include <vector>
 
 #include "web/DownloadGuard.h"
 
@@ -15,6 +16,7 @@ public:
     static constexpr DWORD kNoRequest = 4;     // send without an open request
     static constexpr DWORD kHeaderFailed = 5;  // the content-type header was refused
     static constexpr DWORD kNoServer = 8;      // connect without a server name
+    static constexpr int kMaxRedirects = 10;
 
     HttpClient() = default;
     explicit HttpClient(const DownloadGuard& guard) : guard_(guard) {}
@@ -27,6 +29,8 @@ public:
     DWORD OpenRequest(const wchar_t* verb, const wchar_t* object, const wchar_t* referrer,
                       DWORD_PTR context, bool noCookies);
     BOOL AddCookie(const wchar_t* text);
+    // Sends the request and follows up to kMaxRedirects redirects itself, so
+    // that a redirect loop fails instead of running forever.
     DWORD Send(const char* body, DWORD length);
     // The HTTP status of the sent request, 0 when unknown.
     DWORD StatusCode();
@@ -40,6 +44,21 @@ public:
     void Close();
 
 private:
+    struct RequestSetup {
+        std::wstring verb;
+        std::wstring referrer;
+        bool hasReferrer = false;
+        DWORD_PTR context = 0;
+        DWORD flags = 0;
+        std::wstring url;  // the address of the current request
+        std::vector<std::wstring> cookies;
+    };
+
+    DWORD OpenRequestFor(const wchar_t* object);
+    // The redirect target of the sent request, or "" when it is no redirect.
+    std::wstring RedirectTarget();
+    DWORD FollowRedirect(const std::wstring& target);
+
     enum class ReadStep { kData, kEnd, kFailed };
     ReadStep ReadChunk(char* buffer, DWORD* got, DWORD* error);
     DWORD CheckGuard(ULONGLONG total) const;
@@ -47,6 +66,9 @@ private:
     long long ContentLength();
 
     DownloadGuard guard_;
+    RequestSetup setup_;
+    std::wstring server_;
+    INTERNET_PORT port_ = 0;
     HINTERNET internet_ = nullptr;
     HINTERNET connection_ = nullptr;
     HINTERNET request_ = nullptr;

@@ -19,6 +19,7 @@ bool SystemDownload(const wchar_t* address, const wchar_t* file, const DownloadG
     if (SUCCEEDED(initialized)) CoUninitialize();
     // The size is checked again because not every moniker honours the abort.
     bool stopped = callback.Aborted() || guard.Cancelled() || FileSize(file) > guard.maxBytes;
-    if (stopped) DeleteFileW(file);
-    return SUCCEEDED(result) && !stopped;
+    bool errorPage = callback.ResponseCode() >= 400;
+    if (stopped || errorPage) DeleteFileW(file);
+    return SUCCEEDED(result) && !stopped && !errorPage;
 }

@@ -1,0 +1,76 @@
+#include "feeds/SubscriptionRefresh.h"
+
+#include <cwchar>
+#include <string>
+
+#include "feeds/FeedFetcher.h"
+#include "feeds/FeedParser.h"
+#include "feeds/StoreFile.h"
+#include "feeds/SubscriptionStore.h"
+
+namespace {
+
+bool Stopped(const DownloadCancel* stop) {
+    return stop && stop->IsCancelled();
+}
+
+// "%d.xml" in the system's temporary folder: where a downloaded feed waits
+// for the parser.
+std::wstring DownloadPath(const wchar_t* tempFolder, int number) {
+    wchar_t name[32];
+    swprintf(name, 32, L"%d.xml", number);
+    return std::wstring(tempFolder) + name;
+}
+
+// Downloads into a fresh temporary file and moves it onto target. A file of
+// an earlier run is replaced; a failed download leaves no file behind.
+bool Download(const std::wstring& address, const wchar_t* tempFolder, const std::wstring& target,
+              const DownloadGuard& guard) {
+    wchar_t temp[MAX_PATH];
+    if (!GetTempFileNameW(tempFolder, L"_t", 0, temp)) return false;
+    if (!FetchFeed(address.c_str(), temp, guard)) {
+        DeleteFileW(temp);
+        return false;
+    }
+    if (!MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
+        DeleteFileW(temp);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int RefreshSubscription(const wchar_t* rssIni, int number, const DownloadCancel* stop) {
+    wchar_t tempFolder[MAX_PATH];
+    DWORD length = GetTempPathW(MAX_PATH, tempFolder);
+    if (!length || length >= MAX_PATH) return 0;
+    std::wstring address = ReadIniString(rssIni, NumberedSection(L"rss", number).c_str(), L"xmlUrl");
+    std::wstring target = DownloadPath(tempFolder, number);
+    DownloadGuard guard;
+    guard.cancel = stop;
+
+    // A download that failed parses nothing: a "%d.xml" left by an earlier
+    // run is not this feed's new content.
+    int parsed = 0;
+    if (Download(address, tempFolder, target, guard)) {
+        parsed = ParseFeedFile(target.c_str(), number);
+        DeleteFileW(target.c_str());
+    }
+    if (!Stopped(stop)) StampUpdTime(rssIni, number);
+    return parsed;
+}
+
+void RefreshAll(const wchar_t* rssIni, const DownloadCancel* stop) {
+    int count = ReadCount(rssIni);
+    for (int number = 1; number <= count && !Stopped(stop); ++number) {
+        RefreshSubscription(rssIni, number, stop);
+    }
+}
+
+void RefreshStale(const wchar_t* rssIni, const DownloadCancel* stop) {
+    int count = ReadCount(rssIni);
+    for (int number = 1; number <= count && !Stopped(stop); ++number) {
+        if (IsStale(rssIni, number)) RefreshSubscription(rssIni, number, stop);
+    }
+}
