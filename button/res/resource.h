@@ -11,6 +11,11 @@
 #define IDI_FEED_SUBMENU 110
 #define IDI_WEB_READER 113
 
+// The button menu: one popup whose only item is a placeholder that the
+// button removes before it fills the popup.
+#define IDR_BUTTON_MENU 101
+#define IDM_PLACEHOLDER 40001
+
 // Strings.
 #define IDS_SUBSCRIBE 1
 #define IDS_BUTTON_TIP 2
@@ -41,3 +46,22 @@
 #define IDS_SYNCING_TO_READER 28
 #define IDS_FEED_PROPERTIES_MARKUP 29
 #define IDS_MENU_REFRESHING 30
+
+// Dialogs.
+#define IDD_CUSTOM_ADD 102
+#define IDD_ADD_FEED 103
+
+// Dialog controls.
+#define IDC_ADDRESS 1000
+#define IDC_TITLE 1001
+#define IDC_ADD 1002
+#define IDC_VERIFY 1003
+#define IDC_ADD_FEED 1005
+#define IDC_READER_HINT 1007
+#define IDC_FEED_ADDRESS 1010
+#define IDC_FEED_TITLE 1011
+#define IDC_VERIFY_STATUS 1013
+#define IDC_STATUS 1014
+#define IDC_PICTURE 1020
+#define IDC_READER_CHECK 1023
+#define IDC_HEADER 1024

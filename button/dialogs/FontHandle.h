@@ -1,0 +1,30 @@
+#pragma once
+#include <windows.h>
+
+// Owns one GDI font.
+class FontHandle {
+public:
+    FontHandle() = default;
+    ~FontHandle() { Reset(); }
+    FontHandle(const FontHandle&) = delete;
+    FontHandle& operator=(const FontHandle&) = delete;
+
+    // A copy of font (the system's GUI font when null) at the given weight.
+    bool CreateWeighted(HFONT font, LONG weight) {
+        LOGFONTW description = {};
+        HGDIOBJ source = font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT);
+        if (!GetObjectW(source, sizeof description, &description)) return false;
+        description.lfWeight = weight;
+        Reset();
+        font_ = CreateFontIndirectW(&description);
+        return font_ != nullptr;
+    }
+    void Reset() {
+        if (font_) DeleteObject(font_);
+        font_ = nullptr;
+    }
+    HFONT Get() const { return font_; }
+
+private:
+    HFONT font_ = nullptr;
+};
