@@ -2,11 +2,19 @@
 
 #include <exdispid.h>
 
+#include "core/AddedTip.h"
+#include "core/ButtonMenu.h"
 #include "core/HostProtocol.h"
 #include "core/MemoryProbe.h"
+#include "core/MenuCommand.h"
+#include "core/MenuItemQueries.h"
 #include "core/Module.h"
 #include "core/RefreshFlag.h"
 #include "core/ToolbarEnvironment.h"
+#include "feeds/FeedCache.h"
+#include "feeds/ReadMarks.h"
+#include "feeds/StoreFile.h"
+#include "feeds/SubscriptionRefresh.h"
 #include "feeds/SubscriptionStore.h"
 #include "res/resource.h"
 #include "web/SystemInfo.h"
@@ -20,6 +28,12 @@ constexpr int kIconResources[RssButton::kIconCount] = {
 
 // The refresh worker gets this long to end before it is terminated.
 constexpr DWORD kRefreshStopWait = 50;
+// A worker that has let go of its mutex only posts and clears the flag
+// before it ends; a new refresh waits that long for it at most.
+constexpr DWORD kEndedWorkerWait = 1000;
+
+// Exists while a refresh runs anywhere in the log-on session.
+const wchar_t kRefreshMutexName[] = L"RssUpdate{e1378540-34b0-44b5-8498-d4a24a97435}";
 
 // An event argument as the browser passes it, possibly by reference.
 const VARIANT* Deref(const VARIANT* value) {
@@ -57,9 +71,12 @@ RssButton::RssButton() {
 
 RssButton::~RssButton() {
     for (IconHandle& icon : icons_) icon.Reset();
+    TheAddedTip().Destroy();
+    // Stop raises the stop flag first; a worker that does not end in time is
+    // terminated and leaves its mutex and the shared flag to this thread.
     Stop(kRefreshStopWait);
-    if (refreshMutex_) CloseHandle(refreshMutex_);
-    refreshMutex_ = nullptr;
+    ReleaseRefreshMutex();
+    if (InterlockedExchange(&refreshFlagHeld_, 0)) SetRefreshInProgress(false);
     // Normally gone with code 21; a button destroyed without it must not
     // leave the browser calling into freed memory.
     DisconnectEventSink();
@@ -171,9 +188,36 @@ LONG RssButton::OnUserChanged(HostRecord* record, ToolbarHost* host, LONG code, 
     return 1;
 }
 
-LONG RssButton::OnDropDown(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c,
-                           const RECT* screenRect, BOOL hidden) {
-    return ToolbarButton::OnDropDown(record, host, code, c, screenRect, hidden);
+LONG RssButton::OnDropDown(HostRecord* record, ToolbarHost*, LONG, LONG_PTR, const RECT* screenRect,
+                           BOOL hidden) {
+    // A drop-down while this button's menu is open would free the menu
+    // under the running menu loop.
+    if (menuTracking_) return 1;
+    HMENU popup = nullptr;
+    HMENU loaded = LoadButtonMenu(&popup);
+    if (!loaded) return 0;
+    menu_.Reset();
+    ButtonMenuState state;
+    state.pageHasFeeds = HasPageFeeds();
+    if (state.pageHasFeeds) SetFeedPresence(1);
+    state.refreshing = RefreshInProgress();
+    state.loggedIn = IsLoggedIn();
+    AppendButtonMenuEntries(popup, rssIni_, state);
+    menu_.CopyFrom(popup, record);
+    DestroyMenu(loaded);
+
+    UINT chosen = 0;
+    if (menu_.Get()) {
+        RECT area = screenRect ? *screenRect : RECT{};
+        TPMPARAMS params = {sizeof(params), area};
+        UINT flags = TPM_RETURNCMD | (hidden ? TPM_RECURSE : 0);
+        menuTracking_ = true;
+        chosen = static_cast<UINT>(
+            TrackPopupMenuEx(menu_.Get(), flags, area.left, area.bottom, ToolbarWindow(), &params));
+        menuTracking_ = false;
+    }
+    OnMenuCommand(static_cast<WORD>(chosen));
+    return 1;
 }
 
 LONG RssButton::OnClick(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c, LONG_PTR d) {
@@ -186,8 +230,8 @@ LONG RssButton::OnCommand(HostRecord*, ToolbarHost*, LONG, LONG_PTR c, LONG_PTR)
             OnFeedViewInjectionTimer();
             break;
         case kTimerStaleRefresh:
-            // One refresh per countdown; the next visibility message re-arms it.
-            if (ToolbarWindow()) KillTimer(ToolbarWindow(), kTimerStaleRefresh);
+            // Keeps firing until a stale refresh of this button starts; its
+            // worker kills the timer.
             OnStaleRefreshTimer();
             break;
         case kTimerFeedPropertiesInjection:
@@ -237,8 +281,79 @@ LONG RssButton::AnswerIconQuery(LONG_PTR c) {
     return 0;
 }
 
+int RssButton::StartRefresh(int mode, int number) {
+    if (refreshMutex_) return 0;
+    // The last worker has let go of its mutex: let it finish and take its
+    // thread handle, so that Start can create the next one.
+    Stop(kEndedWorkerWait);
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, kRefreshMutexName);
+    if (!mutex) return 0;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return 0;
+    }
+    refreshMode_ = mode;
+    if (mode == kRefreshOne && number) refreshIndex_ = number;
+    lstrcpynW(refreshIni_, rssIni_, MAX_PATH);
+    refreshToolbar_ = ToolbarWindow();
+    refreshCommandId_ = CommandId();
+    refreshStop_.Reset();
+    refreshMutex_ = mutex;
+    if (!Start()) {
+        // A mutex without a worker would refuse every refresh of the session.
+        ReleaseRefreshMutex();
+        return 0;
+    }
+    return 1;
+}
+
 int RssButton::Run() {
+    InterlockedExchange(&refreshFlagHeld_, 1);
+    SetRefreshInProgress(true);
+    PostMessageW(refreshToolbar_, kToolbarNotify, kNotifyRefreshStarted, refreshCommandId_);
+    switch (refreshMode_) {
+        case kRefreshOne:
+            RefreshSubscription(refreshIni_, refreshIndex_, &refreshStop_);
+            break;
+        case kRefreshAll:
+            RefreshAll(refreshIni_, &refreshStop_);
+            break;
+        case kRefreshStale:
+            KillTimer(refreshToolbar_, kTimerStaleRefresh);
+            RefreshStale(refreshIni_, &refreshStop_);
+            break;
+        default:
+            break;
+    }
+    ReleaseRefreshMutex();
+    PostMessageW(refreshToolbar_, kToolbarNotify, kNotifyRefreshEnded, refreshCommandId_);
+    if (InterlockedExchange(&refreshFlagHeld_, 0)) SetRefreshInProgress(false);
     return 0;
+}
+
+void RssButton::OnStopRequested() {
+    refreshStop_.Cancel();
+}
+
+void RssButton::ReleaseRefreshMutex() {
+    auto mutex = static_cast<HANDLE>(
+        InterlockedExchangePointer(const_cast<PVOID volatile*>(&refreshMutex_), nullptr));
+    if (mutex) CloseHandle(mutex);
+}
+
+void RssButton::ShowTip(const wchar_t* text) {
+    HWND toolbar = ToolbarWindow();
+    if (!toolbar) return;
+    RECT rect = {};
+    if (Host()) Host()->GetButtonRect(CommandId(), &rect);
+    POINT point;
+    if (rect.left || rect.top || rect.right || rect.bottom) {
+        point = {rect.left, rect.bottom + 2};
+    } else {
+        GetCursorPos(&point);
+        ScreenToClient(toolbar, &point);
+    }
+    TheAddedTip().Show(toolbar, point, text);
 }
 
 // ---- hooks filled by the page, menu and refresh features ------------------
@@ -255,18 +370,90 @@ void RssButton::OnBrowserQuit() {}
 
 void RssButton::OnFeedViewInjectionTimer() {}
 
-void RssButton::OnStaleRefreshTimer() {}
+void RssButton::OnStaleRefreshTimer() {
+    StartRefresh(kRefreshStale);
+}
 
 void RssButton::OnFeedPropertiesInjectionTimer() {}
 
-void RssButton::OnMenuCommand(WORD) {}
+void RssButton::OnMenuCommand(WORD id) {
+    switch (id) {
+        case kCmdCustomAdd:
+            OnCustomAddCommand();
+            return;
+        case kCmdAddThisFeed:
+            OnAddThisFeedCommand();
+            return;
+        case kCmdManage:
+            OnManageCommand();
+            return;
+        case kCmdRefreshAll:
+            StartRefresh(kRefreshAll);
+            return;
+        case kCmdWebReader:
+            OnWebReaderCommand();
+            return;
+        case kCmdWebReaderLogin:
+            if (Host()) Host()->RunCommand(kHostCommandLogin, 12, 164, 0);
+            return;
+        default:
+            break;
+    }
+    SubscriptionEntry entry;
+    if (!DecodeSubscriptionCommand(id, &entry) || entry.number < 1) return;
+    if (IsItemEntry(entry.entry)) {
+        OpenItem(entry.number, entry.entry);
+    } else if (entry.entry == kEntryRefresh) {
+        StartRefresh(kRefreshOne, entry.number);
+    } else if (entry.entry == kEntryOpenSite) {
+        OpenSite(entry.number);
+    }
+}
 
-LONG RssButton::OnMeasureMenuItem(MEASUREITEMSTRUCT*) {
+void RssButton::OpenItem(int number, int k) {
+    std::wstring cache = FeedCachePath(number);
+    if (!Host() || !FileExists(cache.c_str())) return;
+    std::wstring link = ReadIniString(cache.c_str(), NumberedSection(L"item", k).c_str(), L"link");
+    if (link.empty()) return;
+    Host()->OpenAddress(link.c_str(), 0);
+    MarkItemRead(historyIni_, number, link.c_str());
+}
+
+void RssButton::OpenSite(int number) {
+    std::wstring site = ReadIniString(rssIni_, NumberedSection(L"rss", number).c_str(), L"htmlUrl");
+    if (Host() && !site.empty()) Host()->OpenAddress(site.c_str(), 0);
+}
+
+bool RssButton::HasPageFeeds() {
+    return false;
+}
+
+void RssButton::OnAddThisFeedCommand() {}
+
+void RssButton::OnCustomAddCommand() {}
+
+void RssButton::OnManageCommand() {}
+
+void RssButton::OnWebReaderCommand() {}
+
+LONG RssButton::OnMeasureMenuItem(MEASUREITEMSTRUCT* measure) {
+    MeasureButtonMenuItem(measure, ToolbarWindow());
     return 0;
 }
 
-LONG RssButton::OnMenuItemIcon(MenuIconQuery*, DRAWITEMSTRUCT*) {
+LONG RssButton::OnMenuItemIcon(MenuIconQuery* query, DRAWITEMSTRUCT* draw) {
+    if (!IsReadableMemory(draw, sizeof(*draw)) || !IsWritableMemory(query, sizeof(*query)))
+        return 0;
+    int id = ButtonMenuItemIcon(draw, historyIni_);
+    if (HICON icon = IconOfResource(id)) query->icon = icon;
     return 0;
+}
+
+HICON RssButton::IconOfResource(int id) const {
+    for (int i = 0; i < kIconCount; ++i) {
+        if (kIconResources[i] == id) return icons_[i].Get();
+    }
+    return nullptr;
 }
 
 void RssButton::DetachDocumentClickSink() {}

@@ -4,8 +4,10 @@
 
 #include "core/ComRef.h"
 #include "core/IconHandle.h"
+#include "core/OwnerDrawMenu.h"
 #include "core/ToolbarButton.h"
 #include "core/WorkerThread.h"
+#include "web/DownloadGuard.h"
 
 // The feed button, one per host key. Its IDispatch face is the browser event
 // sink; the button table owns the object, so the face counts no references.
@@ -45,6 +47,17 @@ public:
     bool BrowserIs7OrLater() const { return browserIs7OrLater_; }
     bool IsEventSinkConnected() const { return eventCookie_ != 0; }
 
+    // Shows the confirmation tip under the button (at the cursor when the
+    // host does not know where the button is).
+    void ShowTip(const wchar_t* text);
+
+    enum RefreshMode { kRefreshOne = 1, kRefreshAll = 2, kRefreshStale = 3 };
+    // Starts the refresh worker unless a refresh runs anywhere in the log-on
+    // session; number is the subscription of kRefreshOne. 1 when started.
+    int StartRefresh(int mode, int number = 0);
+    // The owner-drawn copy of the last drop-down, null before the first.
+    HMENU DropDownMenu() const { return menu_.Get(); }
+
 protected:
     LONG OnInit(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c, LONG_PTR d) override;
     LONG OnVisibility(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c,
@@ -64,6 +77,9 @@ protected:
 
     // The refresh worker.
     int Run() override;
+    // Raised by Stop: the worker leaves between subscriptions and its
+    // running download is aborted.
+    void OnStopRequested() override;
 
     // Browser events delivered to the sink. frame is the frame that
     // navigated (the browser itself for the top-level page).
@@ -77,8 +93,16 @@ protected:
     virtual void OnFeedViewInjectionTimer();
     virtual void OnStaleRefreshTimer();
     virtual void OnFeedPropertiesInjectionTimer();
-    // A menu command chosen from the drop-down.
+    // A menu command chosen from the drop-down (never a timer, even where an
+    // item's identifier equals one).
     virtual void OnMenuCommand(WORD id);
+    // Menu entries whose features live elsewhere: page detection, the add,
+    // manage and web reader parts fill them in.
+    virtual bool HasPageFeeds();
+    virtual void OnAddThisFeedCommand();
+    virtual void OnCustomAddCommand();
+    virtual void OnManageCommand();
+    virtual void OnWebReaderCommand();
     // Code 9 and 10: the host measures and draws the owner-drawn menu.
     virtual LONG OnMeasureMenuItem(MEASUREITEMSTRUCT* measure);
     virtual LONG OnMenuItemIcon(MenuIconQuery* query, DRAWITEMSTRUCT* draw);
@@ -94,10 +118,27 @@ private:
     void ConnectEventSink();
     void DisconnectEventSink();
     LONG AnswerIconQuery(LONG_PTR c);
+    HICON IconOfResource(int id) const;
+    void OpenItem(int number, int k);
+    void OpenSite(int number);
+    void ReleaseRefreshMutex();
 
     wchar_t rssIni_[MAX_PATH] = {};
     wchar_t historyIni_[MAX_PATH] = {};
-    HANDLE refreshMutex_ = nullptr;
+    // What the worker uses, fixed when it starts.
+    int refreshMode_ = 0;
+    int refreshIndex_ = 0;
+    wchar_t refreshIni_[MAX_PATH] = {};
+    HWND refreshToolbar_ = nullptr;
+    WORD refreshCommandId_ = 0;
+    // Taken by whichever thread closes it first: the worker at its end or
+    // the destructor after a terminated worker.
+    HANDLE volatile refreshMutex_ = nullptr;
+    // Set while the worker holds the shared refresh flag at 1.
+    volatile LONG refreshFlagHeld_ = 0;
+    DownloadCancel refreshStop_;
+    OwnerDrawMenu menu_;
+    bool menuTracking_ = false;
     IconHandle icons_[kIconCount];
     bool browserIs7OrLater_ = false;
     ComRef<IWebBrowser2> pageBrowser_;

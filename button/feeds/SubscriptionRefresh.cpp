@@ -45,7 +45,8 @@ int RefreshSubscription(const wchar_t* rssIni, int number, const DownloadCancel*
     wchar_t tempFolder[MAX_PATH];
     DWORD length = GetTempPathW(MAX_PATH, tempFolder);
     if (!length || length >= MAX_PATH) return 0;
-    std::wstring address = ReadIniString(rssIni, NumberedSection(L"rss", number).c_str(), L"xmlUrl");
+    std::wstring address =
+        ReadIniString(rssIni, NumberedSection(L"rss", number).c_str(), L"xmlUrl");
     std::wstring target = DownloadPath(tempFolder, number);
     DownloadGuard guard;
     guard.cancel = stop;

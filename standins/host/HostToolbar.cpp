@@ -4,6 +4,7 @@
 
 #include "browser/WebBrowserStandin.h"
 #include "core/HostProtocol.h"
+#include "host/MenuPainter.h"
 
 namespace {
 
@@ -20,6 +21,33 @@ bool RegisterFrameClass(WNDPROC proc) {
     cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     cls.lpszClassName = kFrameClass;
     return RegisterClassExW(&cls) != 0;
+}
+
+// Drives a menu plan step after the menu has been drawn.
+constexpr UINT_PTR kPlanTimer = 0x7E01;
+constexpr UINT kPlanStepDelay = 150;
+// Icon resources the plug-in may name in its menu.
+constexpr int kKnownIcons[] = {100, 105, 106, 107, 108, 109, 110, 113};
+
+std::vector<DWORD> IconPrint(HICON icon) {
+    std::vector<DWORD> bits(16 * 16);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB};
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    void* pixels = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, 16, 16};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    if (pixels) memcpy(bits.data(), pixels, bits.size() * sizeof(DWORD));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return bits;
 }
 
 bool IsPluginTimer(UINT_PTR id) {
@@ -165,14 +193,132 @@ LRESULT HostToolbar::OnToolbarNotify(WPARAM wParam, LPARAM lParam) {
 
 LRESULT HostToolbar::OnFrameNotify(const NMHDR* header) {
     if (header->hwndFrom != toolbar_ || header->code != TBN_DROPDOWN) return 0;
-    Send(kCodeDropDown);
+    DropDown(plan_);
     return TBDDRET_DEFAULT;
+}
+
+LONG HostToolbar::DropDown(const MenuPlan& plan) {
+    plan_ = plan;
+    planDone_ = false;
+    openMenu_ = nullptr;
+    LONG result = Send(kCodeDropDown);
+    planDone_ = true;
+    openMenu_ = nullptr;
+    KillTimer(toolbar_, kPlanTimer);
+    return result;
+}
+
+LONG HostToolbar::DropDown() {
+    return DropDown(MenuPlan());
+}
+
+int HostToolbar::IconResourceOf(HICON icon) {
+    if (!icon) return 0;
+    if (iconPrints_.empty() && plugin_) {
+        for (int id : kKnownIcons) {
+            auto known = static_cast<HICON>(
+                LoadImageW(plugin_, MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
+            if (!known) continue;
+            iconPrints_.push_back({id, IconPrint(known)});
+            DestroyIcon(known);
+        }
+    }
+    std::vector<DWORD> print = IconPrint(icon);
+    for (const auto& known : iconPrints_) {
+        if (known.second == print) return known.first;
+    }
+    return -1;
+}
+
+HICON HostToolbar::AskItemIcon(DRAWITEMSTRUCT* draw) {
+    MenuIconQuery query = {};
+    Send(kCodeItemIcon, reinterpret_cast<LONG_PTR>(&query), reinterpret_cast<LONG_PTR>(draw));
+    return query.icon;
+}
+
+void HostToolbar::OnMenuOpened(HMENU menu) {
+    // Only the top popup of a tracked menu; its submenus open later.
+    if (planDone_ || openMenu_) return;
+    openMenu_ = menu;
+    ++menusShown_;
+    MenuQueries queries;
+    queries.measure = [this](MEASUREITEMSTRUCT* measure) {
+        Send(kCodeMeasureItem, 0, reinterpret_cast<LONG_PTR>(measure));
+    };
+    queries.icon = [this](DRAWITEMSTRUCT* draw) { return AskItemIcon(draw); };
+    queries.iconId = [this](HICON icon) { return IconResourceOf(icon); };
+    lastMenu_ = SnapshotMenu(menu, queries);
+    // Keys wait in the queue until the menu loop reads them; the timer gives
+    // the menu time to be drawn first.
+    if (plan_.previewSubmenu >= 0) PostKeys(KeysToOpen(menu, plan_.previewSubmenu));
+    SetTimer(toolbar_, kPlanTimer, kPlanStepDelay, nullptr);
+}
+
+void HostToolbar::OnPlanTimer() {
+    KillTimer(toolbar_, kPlanTimer);
+    if (!planDone_) FinishPlan();
+}
+
+void HostToolbar::FinishPlan() {
+    planDone_ = true;
+    if (plan_.whileOpen) plan_.whileOpen();
+    std::vector<WPARAM> keys;
+    std::vector<WPARAM> path =
+        plan_.choose ? KeysToChoose(openMenu_, plan_.choose) : std::vector<WPARAM>();
+    // From a clean state: close the submenu the preview opened.
+    if (!path.empty() && plan_.previewSubmenu >= 0) keys.push_back(VK_ESCAPE);
+    keys.insert(keys.end(), path.begin(), path.end());
+    if (!path.empty()) {
+        PostKeys(keys);
+    } else {
+        EndMenu();
+    }
+}
+
+void HostToolbar::PostKeys(const std::vector<WPARAM>& keys) {
+    for (WPARAM key : keys) {
+        PostMessageW(toolbar_, WM_KEYDOWN, key, 1);
+        PostMessageW(toolbar_, WM_KEYUP, key, 0xC0000001);
+    }
+}
+
+LRESULT HostToolbar::OnMeasureItem(MEASUREITEMSTRUCT* measure) {
+    Send(kCodeMeasureItem, 0, reinterpret_cast<LONG_PTR>(measure));
+    return TRUE;
+}
+
+LRESULT HostToolbar::OnDrawItem(DRAWITEMSTRUCT* draw) {
+    HICON icon = AskItemIcon(draw);
+    auto font = reinterpret_cast<HFONT>(SendMessageW(toolbar_, WM_GETFONT, 0, 0));
+    PaintMenuItem(draw, icon, font);
+    return TRUE;
 }
 
 LRESULT CALLBACK HostToolbar::ToolbarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                           UINT_PTR, DWORD_PTR self) {
     auto* host = reinterpret_cast<HostToolbar*>(self);
+    if (message == WM_TIMER && wParam == kPlanTimer) {
+        host->OnPlanTimer();
+        return 0;
+    }
     if (message == WM_TIMER && host->OnTimer(wParam)) return 0;
+    switch (message) {
+        case WM_INITMENUPOPUP:
+            host->OnMenuOpened(reinterpret_cast<HMENU>(wParam));
+            break;
+        case WM_MEASUREITEM: {
+            auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            if (measure->CtlType == ODT_MENU) return host->OnMeasureItem(measure);
+            break;
+        }
+        case WM_DRAWITEM: {
+            auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+            if (draw->CtlType == ODT_MENU) return host->OnDrawItem(draw);
+            break;
+        }
+        default:
+            break;
+    }
     if (message == kToolbarNotify) return host->OnToolbarNotify(wParam, lParam);
     return DefSubclassProc(window, message, wParam, lParam);
 }

@@ -2,11 +2,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/HostRecord.h"
 #include "host/HostUserBlock.h"
+#include "host/MenuSnapshot.h"
 #include "host/ToolbarHostObject.h"
 
 class WebBrowserStandin;
@@ -34,6 +36,14 @@ public:
     struct Notification {
         WPARAM wParam;
         LPARAM lParam;
+    };
+
+    // What the host does once the button's menu is open and drawn. The
+    // plug-in's code 4 returns only when the menu has closed.
+    struct MenuPlan {
+        UINT choose = 0;                  // an item to choose with the keyboard; 0 dismisses
+        int previewSubmenu = -1;          // a top-level position whose submenu to open first
+        std::function<void()> whileOpen;  // e.g. a screenshot
     };
 
     HostToolbar();
@@ -74,6 +84,15 @@ public:
     const std::vector<LPARAM>& UserQueries() const { return userQueries_; }
     const std::vector<Notification>& Notifications() const { return notifications_; }
 
+    // Code 4 as the toolbar sends it for the drop-down arrow, with the plan.
+    LONG DropDown(const MenuPlan& plan);
+    LONG DropDown();
+    // The plug-in's menu as the host last saw it open (empty if none).
+    const std::vector<MenuEntry>& LastMenu() const { return lastMenu_; }
+    int MenusShown() const { return menusShown_; }
+    // The resource number of an icon the plug-in handed out, -1 if unknown.
+    int IconResourceOf(HICON icon);
+
 private:
     static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK ToolbarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -82,6 +101,13 @@ private:
     LRESULT OnToolbarNotify(WPARAM wParam, LPARAM lParam);
     bool OnTimer(UINT_PTR id);
     LRESULT OnFrameNotify(const NMHDR* header);
+    void OnMenuOpened(HMENU menu);
+    void OnPlanTimer();
+    void FinishPlan();
+    void PostKeys(const std::vector<WPARAM>& keys);
+    LRESULT OnMeasureItem(MEASUREITEMSTRUCT* measure);
+    LRESULT OnDrawItem(DRAWITEMSTRUCT* draw);
+    HICON AskItemIcon(DRAWITEMSTRUCT* draw);
 
     HWND frame_ = nullptr;
     HWND toolbar_ = nullptr;
@@ -97,4 +123,10 @@ private:
     std::vector<UINT_PTR> relayedTimers_;
     std::vector<LPARAM> userQueries_;
     std::vector<Notification> notifications_;
+    MenuPlan plan_;
+    HMENU openMenu_ = nullptr;
+    bool planDone_ = true;
+    std::vector<MenuEntry> lastMenu_;
+    int menusShown_ = 0;
+    std::vector<std::pair<int, std::vector<DWORD>>> iconPrints_;
 };

@@ -1,0 +1,108 @@
+#include "core/ButtonMenu.h"
+
+#include <cwchar>
+#include <string>
+
+#include "core/MenuCommand.h"
+#include "core/Module.h"
+#include "feeds/FeedCache.h"
+#include "feeds/StoreFile.h"
+#include "feeds/SubscriptionRefresh.h"
+#include "feeds/SubscriptionStore.h"
+#include "res/resource.h"
+
+namespace {
+
+// Entry texts are short; the site entry's format shorter still.
+constexpr int kEntryTextLength = 29;
+constexpr int kSiteFormatLength = 9;
+
+std::wstring EntryText(UINT stringId, int capacity = kEntryTextLength) {
+    wchar_t text[kEntryTextLength] = L"";
+    LoadStringW(ModuleInstance(), stringId, text, capacity);
+    return text;
+}
+
+void AppendEntry(HMENU menu, UINT id, const std::wstring& text, bool greyed = false) {
+    AppendMenuW(menu, MF_STRING | (greyed ? MF_GRAYED : 0), id, text.c_str());
+}
+
+void AppendRefreshEntry(HMENU menu, UINT id, UINT textId, bool refreshing) {
+    if (refreshing) {
+        AppendEntry(menu, id, EntryText(IDS_MENU_REFRESHING), true);
+    } else {
+        AppendEntry(menu, id, EntryText(textId));
+    }
+}
+
+std::wstring SiteEntryText(const std::wstring& title) {
+    std::wstring format = EntryText(IDS_MENU_OPEN_SITE, kSiteFormatLength);
+    wchar_t text[MAX_PATH] = L"";
+    swprintf(text, MAX_PATH, format.c_str(), title.c_str());
+    return text;
+}
+
+}  // namespace
+
+HMENU LoadButtonMenu(HMENU* popup) {
+    *popup = nullptr;
+    HMENU menu = LoadMenuW(ModuleInstance(), MAKEINTRESOURCEW(IDR_BUTTON_MENU));
+    if (!menu) return nullptr;
+    *popup = GetSubMenu(menu, 0);
+    if (!*popup) {
+        DestroyMenu(menu);
+        return nullptr;
+    }
+    RemoveMenu(*popup, 0, MF_BYPOSITION);
+    return menu;
+}
+
+HMENU BuildSubscriptionMenu(const wchar_t* rssIni, int number, bool refreshing) {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return nullptr;
+    std::wstring cache = FeedCachePath(number);
+    long count = ReadIniNumber(cache.c_str(), L"main", L"count", 0);
+    if (count > kMenuItemsPerFeed) count = kMenuItemsPerFeed;
+    for (int k = 1; k <= count; ++k) {
+        std::wstring title =
+            ReadIniString(cache.c_str(), NumberedSection(L"item", k).c_str(), L"title");
+        AppendEntry(menu, SubscriptionCommand(number, k), title);
+    }
+    if (count > 0) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendRefreshEntry(menu, SubscriptionCommand(number, kEntryRefresh), IDS_MENU_REFRESH,
+                       refreshing);
+    std::wstring title = ReadIniString(rssIni, NumberedSection(L"rss", number).c_str(), L"title");
+    AppendEntry(menu, SubscriptionCommand(number, kEntryOpenSite), SiteEntryText(title));
+    return menu;
+}
+
+void AppendButtonMenuEntries(HMENU popup, const wchar_t* rssIni, const ButtonMenuState& state) {
+    if (state.pageHasFeeds) AppendEntry(popup, kCmdAddThisFeed, EntryText(IDS_MENU_ADD_THIS_FEED));
+    AppendEntry(popup, kCmdCustomAdd, EntryText(IDS_MENU_CUSTOM_ADD));
+
+    int count = FileExists(rssIni) ? ReadCount(rssIni) : 0;
+    if (count > kMaxMenuSubscriptions) count = kMaxMenuSubscriptions;
+    bool separated = false;
+    for (int number = 1; number <= count; ++number) {
+        if (!FileExists(FeedCachePath(number).c_str())) RefreshSubscription(rssIni, number);
+        HMENU submenu = BuildSubscriptionMenu(rssIni, number, state.refreshing);
+        if (!submenu) continue;
+        if (!separated) AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+        separated = true;
+        std::wstring title =
+            ReadIniString(rssIni, NumberedSection(L"rss", number).c_str(), L"title");
+        AppendMenuW(popup, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(submenu),
+                    title.c_str());
+    }
+    if (count > 0) {
+        AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+        AppendRefreshEntry(popup, kCmdRefreshAll, IDS_MENU_REFRESH_ALL, state.refreshing);
+        AppendEntry(popup, kCmdManage, EntryText(IDS_MENU_MANAGE));
+    }
+    AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+    if (state.loggedIn) {
+        AppendEntry(popup, kCmdWebReader, EntryText(IDS_MENU_WEB_READER));
+    } else {
+        AppendEntry(popup, kCmdWebReaderLogin, EntryText(IDS_MENU_WEB_READER_LOGIN));
+    }
+}
