@@ -1,13 +1,22 @@
 // Loads rssbutton.dll into the host toolbar stand-in, places and shows the
-// button the way the host does, and prints what the plug-in did.
+// button the way the host does, and prints what the plug-in did. Then the
+// button end to end: feeds served by the local test server are subscribed,
+// refreshed in the background, listed in the drop-down, one item is opened
+// and shows as read, and the drawn menu is saved as a screenshot.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "browser/WebBrowserStandin.h"
 #include "core/HostProtocol.h"
 #include "core/ToolbarEnvironment.h"
+#include "feeds/FeedFetcher.h"
+#include "feeds/FeedParser.h"
+#include "feeds/StoreFile.h"
+#include "feeds/SubscriptionStore.h"
 #include "host/HostToolbar.h"
 
 namespace {
@@ -32,6 +41,136 @@ bool Exists(const std::wstring& path) {
 
 void Report(const char* step, LONG result) {
     std::printf("  %-34s -> %ld\n", step, result);
+}
+
+void PrintUtf8(const std::wstring& text) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(size > 0 ? size : 1, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+    std::fputs(bytes.c_str(), stdout);
+    std::fflush(stdout);
+}
+
+std::wstring ServerAddress(const wchar_t* path) {
+    const char* host = std::getenv("FEED_TEST_HOST");
+    std::string name = host && *host ? host : "127.0.0.1";
+    return L"http://" + std::wstring(name.begin(), name.end()) + path;
+}
+
+// What a user does in the add dialog: the feed is loaded into cache 0 and
+// appended under its title. Stamped a day ago, so the background refresh
+// takes it up again.
+bool Subscribe(const std::wstring& rssIni, const wchar_t* title, const std::wstring& address) {
+    wchar_t folder[MAX_PATH], file[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    GetTempFileNameW(folder, L"_t", 0, file);
+    bool loaded = FetchFeed(address.c_str(), file) && ParseFeedFile(file, 0);
+    DeleteFileW(file);
+    if (loaded)
+        AppendSubscription(rssIni.c_str(), title, address.c_str(), 0, CurrentUpdTime() - 86400);
+    return loaded;
+}
+
+// The screen around the toolbar, as a 24-bit BMP file.
+bool SaveScreen(const std::wstring& path, RECT area) {
+    int width = area.right - area.left, height = area.bottom - area.top;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    DWORD rowBytes = (width * 3 + 3) & ~3u;
+    BITMAPFILEHEADER header = {0x4D42, 0, 0, 0,
+                               sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    header.bfSize = header.bfOffBits + rowBytes * height;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    bool ok = file != INVALID_HANDLE_VALUE && bits &&
+              WriteFile(file, &header, sizeof header, &written, nullptr) &&
+              WriteFile(file, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+              WriteFile(file, bits, rowBytes * height, &written, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+const MenuEntry* Find(const std::vector<MenuEntry>& menu, UINT id) {
+    for (const MenuEntry& entry : menu)
+        if (!entry.popup && !entry.separator && entry.id == id) return &entry;
+    return nullptr;
+}
+
+void WaitForRefresh(HostToolbar& host, size_t notifications) {
+    for (int i = 0; i < 300 && host.Notifications().size() < notifications; ++i) host.Pump(100);
+}
+
+// Subscribes, refreshes, lists, opens and photographs: the button at work.
+void EndToEnd(HostToolbar& host, const std::wstring& data) {
+    // The stale refresh the relayed timer started must end first.
+    for (int i = 0; i < 100 && host.Notifications().size() % 2; ++i) host.Pump(100);
+    std::wstring rssIni = data + L"\\rss.ini";
+    CreateUnicodeIniFile(rssIni.c_str());
+    CreateUnicodeIniFile((data + L"\\history.ini").c_str());
+    WriteIniNumber(rssIni.c_str(), L"main", L"count", 0);
+    std::printf("subscribing to feeds of the local test server:\n");
+    const struct {
+        const wchar_t* title;
+        const wchar_t* path;
+    } feeds[] = {{L"技术博客", L"/feeds/rss20.xml"},
+                 {L"Atom 新闻", L"/feeds/atom10.xml"},
+                 {L"国内新闻 (GB2312)", L"/feeds/gb2312.xml"}};
+    for (const auto& feed : feeds) {
+        std::wstring address = ServerAddress(feed.path);
+        bool ok = Subscribe(rssIni, feed.title, address);
+        PrintUtf8(L"  " + std::wstring(feed.title) + L"  " + address +
+                  (ok ? L"\n" : L"  FAILED\n"));
+    }
+
+    std::printf("\"全部刷新\" (command 0x0401): the worker refreshes in the background\n");
+    size_t before = host.Notifications().size();
+    host.Send(kCodeCommand, 0x0401);
+    WaitForRefresh(host, before + 2);
+    for (size_t i = before; i < host.Notifications().size(); ++i)
+        std::printf("  host notified 0x%08lX (command id 0x%04lX)\n",
+                    static_cast<unsigned long>(host.Notifications()[i].wParam),
+                    static_cast<unsigned long>(host.Notifications()[i].lParam));
+
+    std::printf("the drop-down as the host draws it:\n");
+    host.DropDown();
+    PrintUtf8(DescribeMenu(host.LastMenu()));
+
+    const UINT item = 0x1002;  // item 2 of subscription 1
+    std::printf("choosing 0x%04X:\n", item);
+    HostToolbar::MenuPlan choose;
+    choose.choose = item;
+    host.DropDown(choose);
+    for (const auto& call : host.Host()->OpenedAddresses())
+        PrintUtf8(L"  host opened " + call.address + L"\n");
+
+    HostToolbar::MenuPlan photo;
+    photo.previewSubmenu = 2;  // the first subscription's submenu
+    std::wstring bmp;
+    if (const char* out = std::getenv("DEMO_OUT")) {
+        std::string folder = out;
+        bmp = std::wstring(folder.begin(), folder.end()) + L"\\menu.bmp";
+        for (wchar_t& c : bmp)
+            if (c == L'/') c = L'\\';
+        if (bmp[0] == L'\\') bmp = L"Z:" + bmp;
+        photo.whileOpen = [&bmp] { SaveScreen(bmp, {0, 0, 720, 560}); };
+    }
+    host.DropDown(photo);
+    const MenuEntry* opened = Find(host.LastMenu(), item);
+    const MenuEntry* other = Find(host.LastMenu(), item + 1);
+    std::printf("next drop-down: item 0x%04X has icon %d (read), item 0x%04X icon %d (unread)\n",
+                item, opened ? opened->iconId : 0, item + 1, other ? other->iconId : 0);
+    if (!bmp.empty()) PrintUtf8(L"screenshot of the open menu: " + bmp + L"\n");
 }
 
 }  // namespace
@@ -88,6 +227,8 @@ int main() {
     for (UINT_PTR id : host.RelayedTimers())
         std::printf("  host relayed timer 0x%04X as command (code 12)\n",
                     static_cast<unsigned>(id));
+
+    EndToEnd(host, data);
 
     Report("21 unload", host.Send(kCodeUnload));
     std::printf("  browser event sinks after unload  %u\n",

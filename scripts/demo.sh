@@ -13,4 +13,8 @@ OUT="${DEMO_OUT:-$ROOT/out/demo}"
 mkdir -p "$OUT"
 export DEMO_OUT="$OUT"
 "$WINE" "$BUILD_ROOT/x86_64/demo/demo.exe" 2>&1 | tee "$OUT/transcript.txt"
+# The demo saves the open menu as a bitmap; PNG is what the report shows.
+if [ -f "$OUT/menu.bmp" ]; then
+  convert "$OUT/menu.bmp" "$OUT/menu.png" && rm -f "$OUT/menu.bmp"
+fi
 echo "demo: output in $OUT"

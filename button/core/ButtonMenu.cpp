@@ -1,6 +1,5 @@
 #include "core/ButtonMenu.h"
 
-#include <cwchar>
 #include <string>
 
 #include "core/MenuCommand.h"
@@ -37,8 +36,11 @@ void AppendRefreshEntry(HMENU menu, UINT id, UINT textId, bool refreshing) {
 
 std::wstring SiteEntryText(const std::wstring& title) {
     std::wstring format = EntryText(IDS_MENU_OPEN_SITE, kSiteFormatLength);
-    wchar_t text[MAX_PATH] = L"";
-    swprintf(text, MAX_PATH, format.c_str(), title.c_str());
+    // wsprintfW reads the resource's %s as UTF-16 and writes at most 1024
+    // characters; the text is then cut like every other.
+    wchar_t text[1025] = L"";
+    wsprintfW(text, format.c_str(), title.c_str());
+    text[MAX_PATH - 1] = L'\0';
     return text;
 }
 

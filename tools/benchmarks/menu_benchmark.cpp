@@ -1,0 +1,132 @@
+// Times building the button's drop-down (the store read, every submenu and
+// the owner-drawn copy) for 10, 60 and 240 subscriptions with 15-item caches,
+// and the item icon answers for one submenu. The plug-in's data folder is
+// moved aside while it runs and put back at the end.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/ButtonMenu.h"
+#include "core/MenuItemQueries.h"
+#include "core/OwnerDrawMenu.h"
+#include "feeds/FeedCache.h"
+#include "feeds/StoreFile.h"
+#include "core/ToolbarEnvironment.h"
+
+namespace {
+constexpr int kRuns = 15;
+
+std::wstring DataFile(const wchar_t* name) {
+    wchar_t path[MAX_PATH] = L"";
+    RssDataPath(path, name);
+    return path;
+}
+
+void WriteStore(int count) {
+    std::wstring rss = DataFile(L"rss.ini");
+    CreateUnicodeIniFile(rss.c_str());
+    CreateUnicodeIniFile(DataFile(L"history.ini").c_str());
+    WriteIniNumber(rss.c_str(), L"main", L"count", count);
+    for (int n = 1; n <= count; ++n) {
+        std::wstring section = NumberedSection(L"rss", n);
+        WriteIniString(rss.c_str(), section.c_str(), L"title", L"订阅 " + std::to_wstring(n));
+        WriteIniString(rss.c_str(), section.c_str(), L"xmlUrl", L"http://example.invalid/rss");
+        WriteIniString(rss.c_str(), section.c_str(), L"htmlUrl", L"http://example.invalid/");
+        WriteIniNumber(rss.c_str(), section.c_str(), L"updTime", 1700000000);
+        std::wstring cache = FeedCachePath(n);
+        if (FileExists(cache.c_str())) continue;
+        CreateUnicodeIniFile(cache.c_str());
+        WriteIniString(cache.c_str(), L"main", L"title", L"Feed");
+        WriteIniNumber(cache.c_str(), L"main", L"count", 15);
+        for (int k = 1; k <= 15; ++k) {
+            std::wstring item = NumberedSection(L"item", k);
+            WriteIniString(cache.c_str(), item.c_str(), L"title",
+                           L"第 " + std::to_wstring(k) + L" 条新闻的标题，长度和真实的差不多");
+            WriteIniString(cache.c_str(), item.c_str(), L"link",
+                           L"http://example.invalid/articles/" + std::to_wstring(n * 100 + k));
+        }
+    }
+}
+
+double Milliseconds(const LARGE_INTEGER& start, const LARGE_INTEGER& end) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * (end.QuadPart - start.QuadPart) / frequency.QuadPart;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double TimeBuild(const std::wstring& rss) {
+    HostRecord record = {};
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    HMENU popup = nullptr;
+    HMENU loaded = LoadButtonMenu(&popup);
+    ButtonMenuState state;
+    state.loggedIn = true;
+    AppendButtonMenuEntries(popup, rss.c_str(), state);
+    OwnerDrawMenu menu;
+    menu.CopyFrom(popup, &record);
+    DestroyMenu(loaded);
+    QueryPerformanceCounter(&end);
+    return Milliseconds(start, end);
+}
+
+// What the host asks while it draws the last submenu: 15 item icons.
+double TimeIcons(int number, const std::wstring& history) {
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    for (int k = 1; k <= 15; ++k) {
+        DRAWITEMSTRUCT draw = {};
+        draw.CtlType = ODT_MENU;
+        draw.itemID = static_cast<UINT>((number + 15) * 256 + k);
+        ButtonMenuItemIcon(&draw, history.c_str());
+    }
+    QueryPerformanceCounter(&end);
+    return Milliseconds(start, end);
+}
+
+}  // namespace
+
+int main() {
+    std::wstring folder = DataFile(L"");
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    std::wstring saved = folder + L".benchmark-saved";
+    bool moved = MoveFileW(folder.c_str(), saved.c_str()) != FALSE;
+    CreateDirectoryW(folder.c_str(), nullptr);
+
+    std::printf("menu build (median of %d runs), 15-item caches:\n", kRuns);
+    double first = 0;
+    for (int count : {10, 60, 240}) {
+        WriteStore(count);
+        std::wstring rss = DataFile(L"rss.ini");
+        std::vector<double> builds, icons;
+        for (int run = 0; run < kRuns; ++run) {
+            builds.push_back(TimeBuild(rss));
+            icons.push_back(TimeIcons(count, DataFile(L"history.ini")));
+        }
+        double median = Median(builds);
+        if (count == 10) first = median;
+        std::printf("  %3d subscriptions: build %8.2f ms (%5.1fx of 10), 15 item icons %6.2f ms\n",
+                    count, median, first > 0 ? median / first : 0.0, Median(icons));
+    }
+
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+    if (moved) MoveFileW(saved.c_str(), folder.c_str());
+    return 0;
+}
