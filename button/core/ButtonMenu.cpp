@@ -59,21 +59,20 @@ HMENU LoadButtonMenu(HMENU* popup) {
     return menu;
 }
 
-HMENU BuildSubscriptionMenu(const wchar_t* rssIni, int number, bool refreshing) {
+HMENU BuildSubscriptionMenu(const IniSnapshot& rss, const IniSnapshot& cache, int number,
+                            bool refreshing) {
     HMENU menu = CreatePopupMenu();
     if (!menu) return nullptr;
-    std::wstring cache = FeedCachePath(number);
-    long count = ReadIniNumber(cache.c_str(), L"main", L"count", 0);
+    long count = cache.GetNumber(L"main", L"count", 0);
     if (count > kMenuItemsPerFeed) count = kMenuItemsPerFeed;
     for (int k = 1; k <= count; ++k) {
-        std::wstring title =
-            ReadIniString(cache.c_str(), NumberedSection(L"item", k).c_str(), L"title");
+        std::wstring title = cache.Get(NumberedSection(L"item", k).c_str(), L"title");
         AppendEntry(menu, SubscriptionCommand(number, k), title);
     }
     if (count > 0) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendRefreshEntry(menu, SubscriptionCommand(number, kEntryRefresh), IDS_MENU_REFRESH,
                        refreshing);
-    std::wstring title = ReadIniString(rssIni, NumberedSection(L"rss", number).c_str(), L"title");
+    std::wstring title = rss.Get(NumberedSection(L"rss", number).c_str(), L"title");
     AppendEntry(menu, SubscriptionCommand(number, kEntryOpenSite), SiteEntryText(title));
     return menu;
 }
@@ -82,17 +81,23 @@ void AppendButtonMenuEntries(HMENU popup, const wchar_t* rssIni, const ButtonMen
     if (state.pageHasFeeds) AppendEntry(popup, kCmdAddThisFeed, EntryText(IDS_MENU_ADD_THIS_FEED));
     AppendEntry(popup, kCmdCustomAdd, EntryText(IDS_MENU_CUSTOM_ADD));
 
-    int count = FileExists(rssIni) ? ReadCount(rssIni) : 0;
+    IniSnapshot rss(rssIni);
+    int count = rss.Loaded() ? static_cast<int>(rss.GetNumber(L"main", L"count", 0)) : 0;
     if (count > kMaxMenuSubscriptions) count = kMaxMenuSubscriptions;
     bool separated = false;
     for (int number = 1; number <= count; ++number) {
-        if (!FileExists(FeedCachePath(number).c_str())) RefreshSubscription(rssIni, number);
-        HMENU submenu = BuildSubscriptionMenu(rssIni, number, state.refreshing);
+        // One read of the whole cache: the caches are the bulk of the time.
+        std::wstring path = FeedCachePath(number);
+        IniSnapshot cache(path);
+        if (!cache.Loaded()) {
+            RefreshSubscription(rssIni, number);
+            cache = IniSnapshot(path);
+        }
+        HMENU submenu = BuildSubscriptionMenu(rss, cache, number, state.refreshing);
         if (!submenu) continue;
         if (!separated) AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
         separated = true;
-        std::wstring title =
-            ReadIniString(rssIni, NumberedSection(L"rss", number).c_str(), L"title");
+        std::wstring title = rss.Get(NumberedSection(L"rss", number).c_str(), L"title");
         AppendMenuW(popup, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(submenu),
                     title.c_str());
     }

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include "feeds/IniSnapshot.h"
+
 // Building the button's drop-down from the store: the entries of the menu
 // and one submenu per subscription with its newest items. The menu built here
 // is plain; OwnerDrawMenu makes the copy the host draws.
@@ -21,4 +23,6 @@ HMENU LoadButtonMenu(HMENU* popup);
 void AppendButtonMenuEntries(HMENU popup, const wchar_t* rssIni, const ButtonMenuState& state);
 
 // One subscription's submenu: its newest 15 items, then refresh and open site.
-HMENU BuildSubscriptionMenu(const wchar_t* rssIni, int number, bool refreshing);
+// rss is "rss.ini" as read at the start of the build, cache the feed cache.
+HMENU BuildSubscriptionMenu(const IniSnapshot& rss, const IniSnapshot& cache, int number,
+                            bool refreshing);

@@ -1,0 +1,28 @@
+#pragma once
+#include <string>
+#include <unordered_map>
+
+// An INI file read once and looked up in memory, with the rules of the
+// profile functions: names without regard to letter case, blanks around
+// names and values dropped, the first of repeated keys wins. For readers
+// that take many values of one file at once (the menu reads every cache),
+// where each profile call would open and scan the file again.
+class IniSnapshot {
+public:
+    // UTF-16LE with a byte-order mark, UTF-8 with one, else the ANSI code
+    // page. A missing file reads as empty.
+    explicit IniSnapshot(const std::wstring& path);
+
+    bool Loaded() const { return loaded_; }
+    // The value cut to maxLength characters, or fallback when missing.
+    std::wstring Get(const wchar_t* section, const wchar_t* key, const wchar_t* fallback = L"",
+                     size_t maxLength = 259) const;
+    // The leading decimal number of the value, fallback when there is none.
+    long GetNumber(const wchar_t* section, const wchar_t* key, long fallback) const;
+
+private:
+    void Parse(const std::wstring& text);
+
+    bool loaded_ = false;
+    std::unordered_map<std::wstring, std::wstring> values_;  // "section\nkey", lower case
+};
