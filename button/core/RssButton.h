@@ -7,6 +7,9 @@
 #include "core/OwnerDrawMenu.h"
 #include "core/ToolbarButton.h"
 #include "core/WorkerThread.h"
+#include "dialogs/AddFeedDialog.h"
+#include "dialogs/CustomAddDialog.h"
+#include "page/FeedViewControl.h"
 #include "web/DownloadGuard.h"
 
 // The feed button, one per host key. Its IDispatch face is the browser event
@@ -50,6 +53,19 @@ public:
     // Shows the confirmation tip under the button (at the cursor when the
     // host does not know where the button is).
     void ShowTip(const wchar_t* text);
+
+    // Subscribes address in the web reader as well; the add dialogs call it
+    // after adding when the user is logged in and asked for it. The reader
+    // request itself belongs to the web reader sync, which overrides this;
+    // here nothing is sent and the answer is false.
+    virtual bool ReaderSubscribe(const wchar_t* address);
+    // The modeless add dialogs, owned by the toolbar window; one already open
+    // is only brought forward with what it shows.
+    void OpenCustomAddDialog();
+    void OpenAddFeedDialog(const wchar_t* address);
+    // The button press: the add-this-feed dialog for a page with one feed,
+    // the custom-add dialog for a page without.
+    void OpenAddDialogForPage(int feedCount, const wchar_t* firstAddress);
 
     enum RefreshMode { kRefreshOne = 1, kRefreshAll = 2, kRefreshStale = 3 };
     // Starts the refresh worker unless a refresh runs anywhere in the log-on
@@ -144,4 +160,9 @@ private:
     ComRef<IWebBrowser2> pageBrowser_;
     DWORD eventCookie_ = 0;
     int feedPresence_ = -1;
+    // The subscribe control in the browser's feed view and its click sink.
+    FeedViewControl feedView_{this};
+    // Last, so that they close first: their threads use the paths above.
+    AddFeedDialog addFeedDialog_{this};
+    CustomAddDialog customAddDialog_{this};
 };
