@@ -16,10 +16,7 @@
 #include "feeds/StoreFile.h"
 #include "feeds/SubscriptionRefresh.h"
 #include "feeds/SubscriptionStore.h"
-#include "page/PageDocument.h"
-#include "page/PageFeeds.h"
 #include "res/resource.h"
-#include "web/ReaderSync.h"
 #include "web/SystemInfo.h"
 
 namespace {
@@ -362,47 +359,23 @@ void RssButton::ShowTip(const wchar_t* text) {
 
 // ---- hooks filled by the page, menu and refresh features ------------------
 
-// Events of inner frames say nothing about the page as a whole.
-void RssButton::OnBeforeNavigate2(IDispatch* frame, const wchar_t*) {
-    if (!IsTopLevelFrame(frame, PageBrowser())) return;
-    DetachDocumentClickSink();
-    feedPresence_ = -1;
-}
+void RssButton::OnBeforeNavigate2(IDispatch*, const wchar_t*) {}
 
-void RssButton::OnNavigateComplete2(IDispatch* frame, const wchar_t* url) {
-    if (!IsTopLevelFrame(frame, PageBrowser()) || !url || !url[0]) return;
-    if (feedPresence_ == -1) feedPresence_ = HasPageFeeds() ? 1 : 0;
-}
+void RssButton::OnNavigateComplete2(IDispatch*, const wchar_t*) {}
 
-// Link elements may exist only once the document is complete, so a page
-// found empty before is examined again.
-void RssButton::OnDocumentComplete(IDispatch* frame, const wchar_t* url) {
-    if (!IsTopLevelFrame(frame, PageBrowser()) || !url || !url[0]) return;
-    if (feedPresence_ != 1) feedPresence_ = HasPageFeeds() ? 1 : 0;
-    if (!browserIs7OrLater_) return;
-    feedView_.InjectFeedViewButton(PageBrowser());
-    feedView_.InjectFeedPropertiesButton(PageBrowser());
-}
+void RssButton::OnDocumentComplete(IDispatch*, const wchar_t*) {}
 
-void RssButton::OnDownloadComplete() {
-    if (browserIs7OrLater_) feedView_.OnDownloadComplete(PageBrowser());
-}
+void RssButton::OnDownloadComplete() {}
 
-void RssButton::OnBrowserQuit() {
-    DetachDocumentClickSink();
-}
+void RssButton::OnBrowserQuit() {}
 
-void RssButton::OnFeedViewInjectionTimer() {
-    feedView_.InjectFeedViewButton(PageBrowser());
-}
+void RssButton::OnFeedViewInjectionTimer() {}
 
 void RssButton::OnStaleRefreshTimer() {
     StartRefresh(kRefreshStale);
 }
 
-void RssButton::OnFeedPropertiesInjectionTimer() {
-    feedView_.InjectFeedPropertiesButton(PageBrowser());
-}
+void RssButton::OnFeedPropertiesInjectionTimer() {}
 
 void RssButton::OnMenuCommand(WORD id) {
     switch (id) {
@@ -453,20 +426,13 @@ void RssButton::OpenSite(int number) {
 }
 
 bool RssButton::HasPageFeeds() {
-    return ::HasPageFeeds(PageBrowser());
+    return false;
 }
 
-// Does what a press does: the dialog that fits the number of feeds the page
-// advertises, collected afresh.
+// Does what a press does. Until pages are examined for their feeds, every
+// page counts as having none.
 void RssButton::OnAddThisFeedCommand() {
-    if (feedPresence_ == -1 && !HasPageFeeds()) feedPresence_ = 0;
-    if (feedPresence_ == 0) {
-        OpenCustomAddDialog();
-        return;
-    }
-    FeedLinkList feeds;
-    int count = CollectPageFeeds(PageBrowser(), &feeds);
-    OpenAddDialogForPage(count, count > 0 ? feeds[0].url : nullptr);
+    OpenAddDialogForPage(0, nullptr);
 }
 
 void RssButton::OnCustomAddCommand() {
@@ -496,9 +462,7 @@ bool RssButton::ReaderSubscribe(const wchar_t*) {
 
 void RssButton::OnManageCommand() {}
 
-void RssButton::OnWebReaderCommand() {
-    EnterWebReader(Host(), UserNumber());
-}
+void RssButton::OnWebReaderCommand() {}
 
 LONG RssButton::OnMeasureMenuItem(MEASUREITEMSTRUCT* measure) {
     MeasureButtonMenuItem(measure, ToolbarWindow());
@@ -520,9 +484,7 @@ HICON RssButton::IconOfResource(int id) const {
     return nullptr;
 }
 
-void RssButton::DetachDocumentClickSink() {
-    feedView_.DetachClickSink();
-}
+void RssButton::DetachDocumentClickSink() {}
 
 // ---- helpers --------------------------------------------------------------
 
