@@ -28,10 +28,18 @@ Generated paths:
                                   client leaves, 60 s or 256 MiB
   /_feed?items=N                  an RSS 2.0 document with N items
 
+Web reader of the mail service:
+  /cgi-bin/reader_subscribe?...&url=FEED&...
+                                  recorded with tag "reader"; answers the body
+                                  registered for FEED, else a reply carrying
+                                  the subscribed marker after an XML declaration
+
 Control paths (not recorded):
   /_requests[?tag=NAME]           JSON list of recorded requests, oldest first:
                                   [{"method", "path", "tag", "headers": {name: value}}]
-  /_reset                         forgets the recorded requests
+  /_reset                         forgets the recorded requests and replies
+  /_reader_reply?url=FEED&body=B  the reader answers a subscription of FEED
+                                  with B (percent-encoded here)
 
 Every recorded request is also appended to --log as the request line followed
 by its headers and a blank line.
@@ -54,6 +62,8 @@ MAX_BODY = 256 * 1024 * 1024
 MAX_STREAM_SECONDS = 60.0
 PIECE = 64
 FILLER = b"x" * 65536
+READER_PATH = "/cgi-bin/reader_subscribe"
+READER_DEFAULT_REPLY = '<?xml version="1.0" encoding="utf-8"?>\n<result type="0">ok</result>\n'
 
 TYPES = {".xml": "text/xml", ".rss": "application/rss+xml", ".atom": "application/atom+xml",
          ".html": "text/html", ".txt": "text/plain", ".json": "application/json"}
@@ -110,7 +120,15 @@ class Handler(BaseHTTPRequestHandler):
                                   "application/json")
             if route == "/_reset":
                 self.server.log.reset()
+                self.server.reader_replies.clear()
                 return self.reply(200, b"reset\n", "text/plain")
+            if route == "/_reader_reply":
+                self.server.reader_replies[self.query.get("url", "")] = self.query.get("body", "")
+                return self.reply(200, b"registered\n", "text/plain")
+            if route == READER_PATH:
+                self.server.log.add(self, "reader")
+                body = self.server.reader_replies.get(self.query.get("url"), READER_DEFAULT_REPLY)
+                return self.reply(200, body.encode("utf-8"), "text/xml")
             self.server.log.add(self, self.query.get("tag"))
             delay = min(float(self.query.get("delay", 0) or 0), MAX_DELAY)
             if delay > 0:
@@ -275,6 +293,7 @@ def main():
     server = Server((args.bind, args.port), Handler)
     server.root = args.root
     server.log = RequestLog(args.log)
+    server.reader_replies = {}
     try:
         server.serve_forever()
     except KeyboardInterrupt:
