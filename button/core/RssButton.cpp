@@ -17,6 +17,7 @@
 #include "feeds/SubscriptionRefresh.h"
 #include "feeds/SubscriptionStore.h"
 #include "res/resource.h"
+#include "web/ReaderSync.h"
 #include "web/SystemInfo.h"
 
 namespace {
@@ -462,7 +463,9 @@ bool RssButton::ReaderSubscribe(const wchar_t*) {
 
 void RssButton::OnManageCommand() {}
 
-void RssButton::OnWebReaderCommand() {}
+void RssButton::OnWebReaderCommand() {
+    EnterWebReader(Host(), UserNumber());
+}
 
 LONG RssButton::OnMeasureMenuItem(MEASUREITEMSTRUCT* measure) {
     MeasureButtonMenuItem(measure, ToolbarWindow());
