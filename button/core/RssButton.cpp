@@ -457,8 +457,8 @@ void RssButton::OpenAddFeedDialog(const wchar_t* address) {
     addFeedDialog_.Open(address);
 }
 
-bool RssButton::ReaderSubscribe(const wchar_t*) {
-    return false;
+bool RssButton::ReaderSubscribe(const wchar_t* address) {
+    return ::ReaderSubscribe(Host(), UserNumber(), address);
 }
 
 void RssButton::OnManageCommand() {}

@@ -53,10 +53,10 @@ public:
     // host does not know where the button is).
     void ShowTip(const wchar_t* text);
 
-    // Subscribes address in the web reader as well; the add dialogs call it
-    // after adding when the user is logged in and asked for it. The reader
-    // request itself belongs to the web reader sync, which overrides this;
-    // here nothing is sent and the answer is false.
+    // Subscribes address in the web reader as well, for the login state's
+    // user with the host's login; the add dialogs call it after adding when
+    // the user is logged in and asked for it. Blocks until the service
+    // answers. Virtual so that tests can record the calls instead.
     virtual bool ReaderSubscribe(const wchar_t* address);
     // The modeless add dialogs, owned by the toolbar window; one already open
     // is only brought forward with what it shows.

@@ -10,6 +10,7 @@
 
 #include "ButtonSceneSupport.h"
 #include "core/MenuCommand.h"
+#include "core/RssButton.h"
 #include "host/ToolbarHostObject.h"
 #include "web/ReaderService.h"
 #include "web/ReaderSync.h"
@@ -152,6 +153,25 @@ TEST_F(ReaderTest, ALongFeedAddressArrivesWholeOrIsNotSentAtAll) {
     std::wstring tooLong = L"http://long.example/" + std::wstring(800, L'.');
     EXPECT_FALSE(ReaderSubscribe(host_, 12345, tooLong.c_str()));
     EXPECT_EQ(ReaderPaths().size(), 1u);
+}
+
+TEST_F(ReaderTest, TheButtonSubscribesForItsUserWithTheHostsLogin) {
+    HostToolbar host;
+    HostToolbar::Options options;
+    options.userNumber = 4242;
+    options.loginKey = L"key-4242";
+    ASSERT_TRUE(host.Create(options));
+    RssButton button;
+    button.OnMessage(host.Record(), host.Host(), kCodePlaced, 0, 0);
+    EXPECT_TRUE(button.ReaderSubscribe(L"http://feeds.example.org/b.xml"));
+    button.OnMessage(host.Record(), host.Host(), kCodeUnload, 0, 0);
+
+    std::string json = RecordedRequests(L"reader");
+    std::vector<std::string> paths = JsonValues(json, "path");
+    ASSERT_EQ(paths.size(), 1u) << json;
+    EXPECT_EQ(paths[0].find("/cgi-bin/reader_subscribe?uin=4242&classid=1&url="), 0u);
+    EXPECT_EQ(JsonValues(json, "Cookie"),
+              std::vector<std::string>{"uin=o0000004242; skey=key-4242; from=toolbar;"});
 }
 
 TEST_F(ReaderTest, AnUnreachableServiceOrMissingHostFails) {
