@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "DialogDemo.h"
 #include "browser/WebBrowserStandin.h"
 #include "core/HostProtocol.h"
 #include "core/ToolbarEnvironment.h"
@@ -173,6 +174,17 @@ void EndToEnd(HostToolbar& host, const std::wstring& data) {
     if (!bmp.empty()) PrintUtf8(L"screenshot of the open menu: " + bmp + L"\n");
 }
 
+// $DEMO_OUT as a Windows path, empty when it is not set.
+std::wstring DemoOutFolder() {
+    const char* out = std::getenv("DEMO_OUT");
+    if (!out || !*out) return L"";
+    std::string folder = out;
+    std::wstring path(folder.begin(), folder.end());
+    for (wchar_t& c : path)
+        if (c == L'/') c = L'\\';
+    return path[0] == L'\\' ? L"Z:" + path : path;
+}
+
 }  // namespace
 
 int main() {
@@ -229,6 +241,11 @@ int main() {
                     static_cast<unsigned>(id));
 
     EndToEnd(host, data);
+
+    RunDialogDemo(host, ServerAddress(L"/feeds/rss20.xml"), data + L"\\rss.ini", DemoOutFolder());
+    std::printf("the drop-down after adding through the dialog:\n");
+    host.DropDown();
+    PrintUtf8(DescribeMenu(host.LastMenu()));
 
     Report("21 unload", host.Send(kCodeUnload));
     std::printf("  browser event sinks after unload  %u\n",
