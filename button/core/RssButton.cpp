@@ -16,6 +16,8 @@
 #include "feeds/StoreFile.h"
 #include "feeds/SubscriptionRefresh.h"
 #include "feeds/SubscriptionStore.h"
+#include "page/PageDocument.h"
+#include "page/PageFeeds.h"
 #include "res/resource.h"
 #include "web/ReaderSync.h"
 #include "web/SystemInfo.h"
@@ -360,23 +362,47 @@ void RssButton::ShowTip(const wchar_t* text) {
 
 // ---- hooks filled by the page, menu and refresh features ------------------
 
-void RssButton::OnBeforeNavigate2(IDispatch*, const wchar_t*) {}
+// Events of inner frames say nothing about the page as a whole.
+void RssButton::OnBeforeNavigate2(IDispatch* frame, const wchar_t*) {
+    if (!IsTopLevelFrame(frame, PageBrowser())) return;
+    DetachDocumentClickSink();
+    feedPresence_ = -1;
+}
 
-void RssButton::OnNavigateComplete2(IDispatch*, const wchar_t*) {}
+void RssButton::OnNavigateComplete2(IDispatch* frame, const wchar_t* url) {
+    if (!IsTopLevelFrame(frame, PageBrowser()) || !url || !url[0]) return;
+    if (feedPresence_ == -1) feedPresence_ = HasPageFeeds() ? 1 : 0;
+}
 
-void RssButton::OnDocumentComplete(IDispatch*, const wchar_t*) {}
+// Link elements may exist only once the document is complete, so a page
+// found empty before is examined again.
+void RssButton::OnDocumentComplete(IDispatch* frame, const wchar_t* url) {
+    if (!IsTopLevelFrame(frame, PageBrowser()) || !url || !url[0]) return;
+    if (feedPresence_ != 1) feedPresence_ = HasPageFeeds() ? 1 : 0;
+    if (!browserIs7OrLater_) return;
+    feedView_.InjectFeedViewButton(PageBrowser());
+    feedView_.InjectFeedPropertiesButton(PageBrowser());
+}
 
-void RssButton::OnDownloadComplete() {}
+void RssButton::OnDownloadComplete() {
+    if (browserIs7OrLater_) feedView_.OnDownloadComplete(PageBrowser());
+}
 
-void RssButton::OnBrowserQuit() {}
+void RssButton::OnBrowserQuit() {
+    DetachDocumentClickSink();
+}
 
-void RssButton::OnFeedViewInjectionTimer() {}
+void RssButton::OnFeedViewInjectionTimer() {
+    feedView_.InjectFeedViewButton(PageBrowser());
+}
 
 void RssButton::OnStaleRefreshTimer() {
     StartRefresh(kRefreshStale);
 }
 
-void RssButton::OnFeedPropertiesInjectionTimer() {}
+void RssButton::OnFeedPropertiesInjectionTimer() {
+    feedView_.InjectFeedPropertiesButton(PageBrowser());
+}
 
 void RssButton::OnMenuCommand(WORD id) {
     switch (id) {
@@ -427,13 +453,20 @@ void RssButton::OpenSite(int number) {
 }
 
 bool RssButton::HasPageFeeds() {
-    return false;
+    return ::HasPageFeeds(PageBrowser());
 }
 
-// Does what a press does. Until pages are examined for their feeds, every
-// page counts as having none.
+// Does what a press does: the dialog that fits the number of feeds the page
+// advertises, collected afresh.
 void RssButton::OnAddThisFeedCommand() {
-    OpenAddDialogForPage(0, nullptr);
+    if (feedPresence_ == -1 && !HasPageFeeds()) feedPresence_ = 0;
+    if (feedPresence_ == 0) {
+        OpenCustomAddDialog();
+        return;
+    }
+    FeedLinkList feeds;
+    int count = CollectPageFeeds(PageBrowser(), &feeds);
+    OpenAddDialogForPage(count, count > 0 ? feeds[0].url : nullptr);
 }
 
 void RssButton::OnCustomAddCommand() {
@@ -487,7 +520,9 @@ HICON RssButton::IconOfResource(int id) const {
     return nullptr;
 }
 
-void RssButton::DetachDocumentClickSink() {}
+void RssButton::DetachDocumentClickSink() {
+    feedView_.DetachClickSink();
+}
 
 // ---- helpers --------------------------------------------------------------
 

@@ -9,6 +9,7 @@
 #include "core/WorkerThread.h"
 #include "dialogs/AddFeedDialog.h"
 #include "dialogs/CustomAddDialog.h"
+#include "page/FeedViewControl.h"
 #include "web/DownloadGuard.h"
 
 // The feed button, one per host key. Its IDispatch face is the browser event
@@ -159,6 +160,8 @@ private:
     ComRef<IWebBrowser2> pageBrowser_;
     DWORD eventCookie_ = 0;
     int feedPresence_ = -1;
+    // The subscribe control in the browser's feed view and its click sink.
+    FeedViewControl feedView_{this};
     // Last, so that they close first: their threads use the paths above.
     AddFeedDialog addFeedDialog_{this};
     CustomAddDialog customAddDialog_{this};
