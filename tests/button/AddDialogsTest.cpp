@@ -226,7 +226,7 @@ TEST_F(AddDialogsTest, CustomAddStartsWithHttpSelectedAndNoTitle) {
     EXPECT_FALSE(Enabled(window, IDC_TITLE));
     EXPECT_TRUE(Shown(window, IDC_READER_CHECK));
     EXPECT_FALSE(Shown(window, IDC_READER_HINT));
-    EXPECT_EQ(IsDlgButtonChecked(window, IDC_READER_CHECK), BST_UNCHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(window, IDC_READER_CHECK), static_cast<UINT>(BST_UNCHECKED));
 }
 
 TEST_F(AddDialogsTest, CustomAddVerifiesThenAddsWithTheAddTime) {
