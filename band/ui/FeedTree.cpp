@@ -90,7 +90,10 @@ void FeedTree::Insert(DWORD node, DWORD parent, bool channel) {
     HTREEITEM item = TreeView_InsertItem(tree_, &insert);
     if (!item) return;
     nodes_.Set(node, item);
-    if (parentItem) TreeView_Expand(tree_, parentItem, TVE_EXPAND);
+    // Expanding an open folder again changes nothing and costs a redraw.
+    if (parentItem && !(TreeView_GetItemState(tree_, parentItem, TVIS_EXPANDED) & TVIS_EXPANDED)) {
+        TreeView_Expand(tree_, parentItem, TVE_EXPAND);
+    }
     InvalidateRect(tree_, nullptr, TRUE);
 }
 

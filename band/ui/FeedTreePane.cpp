@@ -129,6 +129,7 @@ LRESULT FeedTreePane::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_RSS_UNREAD:
             return OnEngineMessage(message, wParam, lParam);
         case WM_RSS_PARTNER_PAGE:
+            if (IsBatchRecord(message, wParam, lParam)) return 0;
             return OnPartnerPage(lParam);
         default:
             return Default(message, wParam, lParam);
@@ -194,13 +195,44 @@ LRESULT FeedTreePane::OnDrawItem(WPARAM wParam, LPARAM lParam) {
 
 // ---- the engine
 
-LRESULT FeedTreePane::OnCopyData(WPARAM, LPARAM lParam) {
+LRESULT FeedTreePane::OnCopyData(WPARAM wParam, LPARAM lParam) {
     // A record of a batch cannot carry another batch.
+    if (IsBatchRecord(WM_COPYDATA, wParam, lParam)) return 0;
+    auto data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (!data) return 0;
+    auto bytes = static_cast<const BYTE*>(data->lpData);
+    batches_.emplace_back(bytes, bytes + (bytes ? data->cbData : 0));
+    // The engine waits for nothing but this reply.
+    ReplyMessage(0);
     if (walkingBatch_) return 0;
     walkingBatch_ = true;
-    TakeUpdateBatch(Handle(), reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    // The tree redraws once for the whole batch, not once per record.
+    HWND tree = tree_.Handle();
+    if (tree) SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
+    while (!batches_.empty()) {
+        std::vector<BYTE> batch = std::move(batches_.front());
+        batches_.pop_front();
+        WalkUpdateBatch(batch.data(), batch.size(),
+                        [this](UINT message, WPARAM w, LPARAM l) { SendRecord(message, w, l); });
+    }
+    if (tree && IsWindow(tree)) {
+        SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(tree, nullptr, TRUE);
+    }
     walkingBatch_ = false;
     return 0;
+}
+
+void FeedTreePane::SendRecord(UINT message, WPARAM wParam, LPARAM lParam) {
+    Record outer = record_;
+    record_ = {true, message, wParam, lParam};
+    SendMessageA(Handle(), message, wParam, lParam);
+    record_ = outer;
+}
+
+bool FeedTreePane::IsBatchRecord(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return record_.active && record_.message == message && record_.wParam == wParam &&
+           record_.lParam == lParam;
 }
 
 LRESULT FeedTreePane::OnEngineMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -212,7 +244,9 @@ LRESULT FeedTreePane::OnEngineMessage(UINT message, WPARAM wParam, LPARAM lParam
             break;
         case WM_RSS_ITEM_TEXT:
             // Its strings live in the batch being walked, and nowhere else.
-            if (IsBatchRecord()) tree_.SetText(node, reinterpret_cast<const BYTE*>(lParam));
+            if (IsBatchRecord(message, wParam, lParam)) {
+                tree_.SetText(node, reinterpret_cast<const BYTE*>(lParam));
+            }
             break;
         case WM_RSS_EXPAND:
             tree_.Expand(node, static_cast<UINT>(lParam));
@@ -254,7 +288,7 @@ void FeedTreePane::OnUpdate(DWORD node, int progress) {
 }
 
 LRESULT FeedTreePane::OnPartnerPage(LPARAM lParam) {
-    if (IsBatchRecord() || SentFromElsewhere()) return 0;
+    if (SentFromElsewhere()) return 0;
     std::string name = CopyPartnerPageName(reinterpret_cast<const char*>(lParam));
     ReplyMessage(0);
     HTREEITEM item = tree_.FindPage(ToWide(name));
@@ -542,7 +576,7 @@ LRESULT FeedTreePane::OnDragMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_RSS_DROP:
             if (!wParam) {
                 drag_.OutsideOver(point);
-            } else if (!IsBatchRecord() && !SentFromElsewhere()) {
+            } else if (!IsBatchRecord(message, wParam, lParam) && !SentFromElsewhere()) {
                 // The text is the drop target's, in this process only.
                 drag_.OutsideDrop(reinterpret_cast<const char*>(wParam), point);
             }

@@ -6,6 +6,9 @@
 // browser to the page file the engine wrote.
 #include <exdisp.h>
 
+#include <deque>
+#include <vector>
+
 #include "server/ComPtr.h"
 #include "server/EngineLink.h"
 #include "server/LinkHarvest.h"
@@ -72,7 +75,9 @@ private:
     void ChooseStyle(UINT id);
 
     void Post(UINT message, HTREEITEM item, LPARAM lParam) const;
-    bool IsBatchRecord() const { return walkingBatch_; }
+    void SendRecord(UINT message, WPARAM wParam, LPARAM lParam);
+    // True while the pane handles this very record of an engine batch.
+    bool IsBatchRecord(UINT message, WPARAM wParam, LPARAM lParam) const;
 
     ComPtr<IWebBrowser2> browser_;
     EngineLink engine_;
@@ -84,5 +89,16 @@ private:
     FeedTreePaneAgent agent_;
     TreeDragDrop drag_;
     HTREEITEM pending_ = nullptr;
+
+    // Batches that arrive while another is walked wait their turn, so that
+    // records keep the engine's order.
+    std::deque<std::vector<BYTE>> batches_;
     bool walkingBatch_ = false;
+    struct Record {
+        bool active;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    Record record_ = {false, 0, 0, 0};
 };
