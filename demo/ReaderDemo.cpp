@@ -33,27 +33,36 @@ void PrintField(const std::string& json, const char* name) {
     std::string key = std::string("\"") + name + "\": \"";
     for (size_t at = json.find(key); at != std::string::npos; at = json.find(key, at + 1)) {
         size_t start = at + key.size();
-        std::printf("    %s: %s\n", name, json.substr(start, json.find('"', start) - start).c_str());
+        std::printf("    %s: %s\n", name,
+                    json.substr(start, json.find('"', start) - start).c_str());
     }
 }
 
 }  // namespace
 
-bool ShowReaderSubscription(HostToolbar& host, const std::wstring& feedAddress) {
+std::wstring UseStandInReaderService() {
     std::string server = TestServerHost();
     std::wstring service = L"http://" + std::wstring(server.begin(), server.end());
     SetEnvironmentVariableW(kReaderServiceTestVariable, service.c_str());
     ServerGet(server, L"/_reset");
+    return service;
+}
 
+void PrintReaderRequests() {
+    std::string json = ServerGet(TestServerHost(), L"/_requests?tag=reader");
+    PrintField(json, "path");
+    PrintField(json, "Cookie");
+}
+
+bool ShowReaderSubscription(HostToolbar& host, const std::wstring& feedAddress) {
+    std::wstring service = UseStandInReaderService();
     DWORD user = 0;
     wchar_t key[513] = L"";
     bool loggedIn = SUCCEEDED(host.Host()->GetLogin(&user, key, 513));
     std::printf("web reader at the stand-in service %ls, host user %lu %s:\n", service.c_str(),
                 static_cast<unsigned long>(user), loggedIn ? "logged in" : "logged out");
     bool accepted = ReaderSubscribe(host.Host(), user, feedAddress.c_str());
-    std::string json = ServerGet(server, L"/_requests?tag=reader");
-    PrintField(json, "path");
-    PrintField(json, "Cookie");
+    PrintReaderRequests();
     std::printf("  subscription %s\n", accepted ? "accepted" : "not accepted");
     return accepted;
 }
