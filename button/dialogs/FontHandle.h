@@ -19,6 +19,18 @@ public:
         font_ = CreateFontIndirectW(&description);
         return font_ != nullptr;
     }
+    // A copy of font (the system's GUI font when null) factor times as high
+    // and without underline.
+    bool CreateScaled(HFONT font, int factor) {
+        LOGFONTW description = {};
+        HGDIOBJ source = font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT);
+        if (!GetObjectW(source, sizeof description, &description)) return false;
+        description.lfHeight *= factor;
+        description.lfUnderline = FALSE;
+        Reset();
+        font_ = CreateFontIndirectW(&description);
+        return font_ != nullptr;
+    }
     void Reset() {
         if (font_) DeleteObject(font_);
         font_ = nullptr;

@@ -50,6 +50,9 @@
 // Dialogs.
 #define IDD_CUSTOM_ADD 102
 #define IDD_ADD_FEED 103
+#define IDD_EDIT_FEED 104
+#define IDD_MANAGE_FEEDS 105
+#define IDD_ADD_FEEDS 106
 
 // Dialog controls.
 #define IDC_ADDRESS 1000
@@ -65,3 +68,16 @@
 #define IDC_PICTURE 1020
 #define IDC_READER_CHECK 1023
 #define IDC_HEADER 1024
+// The manage dialog's "添加" keeps the id 3 of its template.
+#define IDC_MANAGE_ADD 3
+#define IDC_EDIT_OK 1006
+#define IDC_REMOVE 1008
+#define IDC_MANAGE_LIST 1009
+#define IDC_FEEDS_LIST 1012
+#define IDC_ADD_FEEDS 1015
+// 1016 is the address in the edit dialog and the status in the add-several one.
+#define IDC_EDIT_ADDRESS 1016
+#define IDC_FEEDS_STATUS 1016
+#define IDC_EDIT_TITLE 1017
+#define IDC_EDIT_STATUS 1018
+#define IDC_FEEDS_CANCEL 1025

@@ -1,0 +1,356 @@
+#include "dialogs/ManageFeedsDialog.h"
+
+#include <cwchar>
+
+#include "core/Module.h"
+#include "core/RssButton.h"
+#include "dialogs/AddDialogControls.h"
+#include "dialogs/EditFeedDialog.h"
+#include "dialogs/ListRows.h"
+#include "feeds/StoreFile.h"
+#include "feeds/SubscriptionStore.h"
+#include "res/resource.h"
+
+namespace {
+// wParam: the fill's generation.
+constexpr UINT kFilledMessage = WM_APP + 2;
+const COLORREF kLinkColour = RGB(8, 51, 189);
+
+}  // namespace
+
+std::vector<std::wstring> ReadSubscriptionTitles(const wchar_t* rssIni) {
+    std::vector<std::wstring> titles;
+    int count = ReadCount(rssIni, -1);
+    for (int n = 1; n <= count; ++n)
+        titles.push_back(ReadIniString(rssIni, NumberedSection(L"rss", n).c_str(), L"title"));
+    return titles;
+}
+
+std::wstring JoinTitles(const std::vector<std::wstring>& titles) {
+    std::wstring joined;
+    for (size_t i = 0; i < titles.size(); ++i) {
+        if (i) joined += L',';
+        joined += titles[i];
+    }
+    if (joined.size() > kMaxValueLength) joined.resize(kMaxValueLength);
+    return joined;
+}
+
+ManageFeedsDialog::ManageFeedsDialog(RssButton* button)
+    : DialogBase(button, IDD_MANAGE_FEEDS),
+      customAdd_(button),
+      worker_([this](const DownloadGuard& guard) { return FillOnWorker(guard); }) {}
+
+ManageFeedsDialog::~ManageFeedsDialog() {
+    if (Window()) DestroyWindow(Window());
+    worker_.End();
+    if (images_) ImageList_Destroy(images_);
+}
+
+INT_PTR ManageFeedsDialog::Open(HWND owner) {
+    if (!Button()) return -1;
+    rssIni_ = Button()->RssIniPath();
+    return RunModal(owner);
+}
+
+HWND ManageFeedsDialog::List() const {
+    return Window() ? GetDlgItem(Window(), IDC_MANAGE_LIST) : nullptr;
+}
+
+bool ManageFeedsDialog::ProcessMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                       INT_PTR* result) {
+    switch (message) {
+        case WM_INITDIALOG:
+            DialogBase::ProcessMessage(window, message, wParam, lParam, result);
+            OnInit();
+            return true;
+        case kFilledMessage:
+            OnFilled(wParam);
+            return true;
+        case WM_COMMAND:
+            if (HIWORD(wParam) != BN_CLICKED) break;
+            if (LOWORD(wParam) == IDC_REMOVE) {
+                OnRemove();
+                return true;
+            }
+            if (LOWORD(wParam) == IDC_MANAGE_ADD) {
+                OnAdd();
+                return true;
+            }
+            break;
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            if (header->idFrom != IDC_MANAGE_LIST) break;
+            if (header->code == LVN_ITEMCHANGED) {
+                UpdateRemoveButton();
+                return true;
+            }
+            if (header->code == NM_CLICK) {
+                OnClick(reinterpret_cast<NMITEMACTIVATE*>(lParam));
+                return true;
+            }
+            if (header->code == NM_CUSTOMDRAW) {
+                *result = OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+                return true;
+            }
+            break;
+        }
+        case WM_DESTROY:
+            ++generation_;
+            worker_.End();
+            listSubclass_.Detach();
+            return true;
+        default:
+            break;
+    }
+    return DialogBase::ProcessMessage(window, message, wParam, lParam, result);
+}
+
+bool ManageFeedsDialog::OnOk() {
+    worker_.End();
+    return true;
+}
+
+bool ManageFeedsDialog::OnCancel() {
+    worker_.End();
+    return true;
+}
+
+void ManageFeedsDialog::OnInit() {
+    HWND list = List();
+    overLink_ = false;
+    linkText_ = LoadText(IDS_EDIT_LINK);
+    SetWindowLongW(list, GWL_STYLE,
+                   GetWindowLongW(list, GWL_STYLE) | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+    if (!images_) {
+        images_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1);
+        auto icon =
+            static_cast<HICON>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(IDI_SUBSCRIPTION),
+                                          IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+        if (images_ && icon) iconIndex_ = ImageList_AddIcon(images_, icon);
+        if (icon) DestroyIcon(icon);
+    }
+    SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
+    AddColumn(list, 0, kTitleLeft);
+    AddColumn(list, 1, kTitleRight - kTitleLeft);
+    AddColumn(list, 2, 25);
+
+    listFont_ = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
+    linkFont_.CreateScaled(listFont_, 1);
+    // Rows two text lines high.
+    if (rowFont_.CreateScaled(listFont_, 2))
+        SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(rowFont_.Get()), FALSE);
+    listSubclass_.Attach<kManageListProperty>(
+        list, [this](HWND w, UINT m, WPARAM wp, LPARAM lp, LRESULT* r) {
+            return OnListMessage(w, m, wp, lp, r);
+        });
+    EnableControl(Window(), IDC_REMOVE, false);
+
+    runGeneration_ = ++generation_;
+    target_ = Window();
+    worker_.Begin();
+}
+
+int ManageFeedsDialog::FillOnWorker(const DownloadGuard&) {
+    filled_ = ReadSubscriptionTitles(rssIni_.c_str());
+    PostMessageW(target_, kFilledMessage, static_cast<WPARAM>(runGeneration_), 0);
+    return 1;
+}
+
+void ManageFeedsDialog::OnFilled(WPARAM generation) {
+    if (static_cast<LONG>(generation) != generation_) return;
+    // The worker has posted its last word; it is released before its rows are read.
+    worker_.End();
+    std::vector<std::wstring> titles;
+    titles.swap(filled_);
+    InsertRows(titles);
+}
+
+void ManageFeedsDialog::Refill() {
+    ++generation_;
+    worker_.End();
+    filled_.clear();
+    SendMessageW(List(), LVM_DELETEALLITEMS, 0, 0);
+    InsertRows(ReadSubscriptionTitles(rssIni_.c_str()));
+    UpdateRemoveButton();
+}
+
+void ManageFeedsDialog::InsertRows(const std::vector<std::wstring>& titles) {
+    HWND list = List();
+    for (const std::wstring& title : titles) {
+        int row = AppendRow(list, iconIndex_);
+        if (row < 0) break;
+        SetCellText(list, row, 1, title.c_str());
+        SetCellText(list, row, 2, linkText_.c_str());
+    }
+}
+
+void ManageFeedsDialog::UpdateRemoveButton() {
+    HWND list = List();
+    bool any = false;
+    for (int row = RowCount(list) - 1; row >= 0 && !any; --row) any = RowTicked(list, row);
+    EnableControl(Window(), IDC_REMOVE, any);
+}
+
+void ManageFeedsDialog::OnRemove() {
+    HWND list = List();
+    int rows = RowCount(list);
+    std::vector<bool> ticked(rows);
+    std::vector<std::wstring> titles;
+    for (int row = 0; row < rows; ++row) {
+        ticked[row] = RowTicked(list, row);
+        if (ticked[row]) titles.push_back(CellText(list, row, 1));
+    }
+    if (titles.empty()) return;
+
+    std::wstring format = LoadText(IDS_CONFIRM_REMOVE);
+    std::vector<wchar_t> message(format.size() + kMaxValueLength + 1);
+    swprintf(message.data(), message.size(), format.c_str(), JoinTitles(titles).c_str());
+    std::wstring text(message.data());
+    if (text.size() > kMaxValueLength) text.resize(kMaxValueLength);
+    if (MessageBoxW(Window(), text.c_str(), LoadText(IDS_TOOLBAR_CAPTION).c_str(), MB_OKCANCEL) !=
+        IDOK)
+        return;
+
+    // One flag per subscription of the store as it is now: any the list does
+    // not show (it may have grown since the list was filled) stays.
+    int count = ReadCount(rssIni_.c_str(), 0);
+    std::vector<bool> keep(count > 0 ? count : 0, true);
+    for (int row = 0; row < rows && row < count; ++row) keep[row] = !ticked[row];
+    RemoveSubscriptions(rssIni_.c_str(), Button()->HistoryIniPath(), keep);
+    Refill();
+}
+
+void ManageFeedsDialog::OnAdd() {
+    if (customAdd_.OpenModal(Window()) == IDC_ADD) Refill();
+}
+
+void ManageFeedsDialog::OnClick(const NMITEMACTIVATE* click) {
+    int row = EditLinkRowAt(click->ptAction);
+    if (row < 0) return;
+    int number = row + 1;
+    std::wstring section = NumberedSection(L"rss", number);
+    std::wstring title = ReadIniString(rssIni_.c_str(), section.c_str(), L"title");
+    std::wstring address = ReadIniString(rssIni_.c_str(), section.c_str(), L"xmlUrl");
+    EditFeedDialog edit(Button());
+    if (edit.Open(Window(), title.c_str(), address.c_str(), number) == IDC_EDIT_OK) Refill();
+}
+
+SIZE ManageFeedsDialog::LinkTextSize() const {
+    SIZE size = {};
+    HWND list = List();
+    HDC dc = GetDC(list);
+    if (!dc) return size;
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(Window(), WM_GETFONT, 0, 0));
+    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    GetTextExtentPoint32W(dc, linkText_.c_str(), static_cast<int>(linkText_.size()), &size);
+    if (old) SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    return size;
+}
+
+int ManageFeedsDialog::EditLinkRowAt(POINT point) const {
+    HWND list = List();
+    if (!list) return -1;
+    LVHITTESTINFO hit = {};
+    hit.pt = point;
+    SendMessageW(list, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if (hit.iItem < 0 || hit.iSubItem != 2) return -1;
+    RECT row = RowRect(list, hit.iItem);
+    SIZE text = LinkTextSize();
+    if (point.x - row.left >= kLinkLeft + text.cx) return -1;
+    int middle = (row.top + row.bottom) / 2;
+    if (point.y < middle - text.cy / 2 || point.y > middle + text.cy / 2) return -1;
+    return hit.iItem;
+}
+
+LRESULT ManageFeedsDialog::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
+    switch (draw->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            return CDRF_NOTIFYSUBITEMDRAW;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+            DrawCell(draw);
+            return CDRF_SKIPDEFAULT;
+        default:
+            return CDRF_DODEFAULT;
+    }
+}
+
+void ManageFeedsDialog::DrawCell(const NMLVCUSTOMDRAW* draw) {
+    HWND list = List();
+    HDC dc = draw->nmcd.hdc;
+    int row = static_cast<int>(draw->nmcd.dwItemSpec);
+    RECT rowRect = RowRect(list, row);
+    int left = rowRect.left;
+    switch (draw->iSubItem) {
+        case 0: {
+            RECT cell = {left, rowRect.top, left + kTitleLeft, rowRect.bottom};
+            FillRect(dc, &cell, GetSysColorBrush(COLOR_WINDOW));
+            int boxWidth = DrawTickBox(list, dc, row, left, -1);
+            if (images_ && iconIndex_ >= 0) {
+                int top = rowRect.top + (rowRect.bottom - rowRect.top - 16) / 2;
+                ImageList_Draw(images_, iconIndex_, dc, left + boxWidth + 2, top, ILD_TRANSPARENT);
+            }
+            break;
+        }
+        case 1: {
+            RECT cell = {left + kTitleLeft, rowRect.top, left + kLinkLeft, rowRect.bottom};
+            FillRect(dc, &cell, GetSysColorBrush(COLOR_WINDOW));
+            RECT text = {left + kTitleLeft, rowRect.top, left + kTitleRight, rowRect.bottom};
+            DrawLineOfText(dc, CellText(list, row, 1).c_str(), text, listFont_,
+                           GetSysColor(COLOR_WINDOWTEXT), DT_VCENTER | DT_END_ELLIPSIS);
+            break;
+        }
+        case 2: {
+            RECT client = {};
+            GetClientRect(list, &client);
+            RECT cell = {left + kLinkLeft, rowRect.top, client.right, rowRect.bottom};
+            FillRect(dc, &cell, GetSysColorBrush(COLOR_WINDOW));
+            DrawLineOfText(dc, linkText_.c_str(), cell, linkFont_.Get(), kLinkColour, DT_VCENTER);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+bool ManageFeedsDialog::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                      LRESULT* result) {
+    switch (message) {
+        case WM_PAINT:
+            *result = listSubclass_.CallOriginal(list, message, wParam, lParam);
+            DrawRowLines(list);
+            return true;
+        case WM_VSCROLL:
+            *result = listSubclass_.CallOriginal(list, message, wParam, lParam);
+            InvalidateAfterScroll(list, wParam);
+            return true;
+        case WM_MOUSEMOVE:
+            TrackPointer(list, lParam);
+            return false;
+        case WM_MOUSELEAVE:
+            overLink_ = false;
+            return false;
+        case WM_SETCURSOR:
+            if (!overLink_) return false;
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            *result = TRUE;
+            return true;
+        default:
+            return false;
+    }
+}
+
+void ManageFeedsDialog::TrackPointer(HWND list, LPARAM position) {
+    POINT point = {static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+    overLink_ = EditLinkRowAt(point) >= 0;
+    if (overLink_) SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    TRACKMOUSEEVENT track = {};
+    track.cbSize = sizeof track;
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = list;
+    _TrackMouseEvent(&track);
+}
