@@ -11,6 +11,7 @@
 #include "core/Module.h"
 #include "core/RefreshFlag.h"
 #include "core/ToolbarEnvironment.h"
+#include "dialogs/ManageFeedsDialog.h"
 #include "feeds/FeedCache.h"
 #include "feeds/ReadMarks.h"
 #include "feeds/StoreFile.h"
@@ -466,6 +467,10 @@ void RssButton::OnAddThisFeedCommand() {
     }
     FeedLinkList feeds;
     int count = CollectPageFeeds(PageBrowser(), &feeds);
+    if (count >= 2) {
+        OpenAddFeedsDialog(feeds);
+        return;
+    }
     OpenAddDialogForPage(count, count > 0 ? feeds[0].url : nullptr);
 }
 
@@ -479,7 +484,11 @@ void RssButton::OpenAddDialogForPage(int feedCount, const wchar_t* firstAddress)
     } else if (feedCount <= 0) {
         OpenCustomAddDialog();
     }
-    // Two or more feeds are for the add-several dialog.
+    // Two or more feeds go to the add-several dialog, which needs them all.
+}
+
+void RssButton::OpenAddFeedsDialog(const FeedLinkList& feeds) {
+    addFeedsDialog_.Open(feeds);
 }
 
 void RssButton::OpenCustomAddDialog() {
@@ -494,7 +503,10 @@ bool RssButton::ReaderSubscribe(const wchar_t* address) {
     return ::ReaderSubscribe(Host(), UserNumber(), address);
 }
 
-void RssButton::OnManageCommand() {}
+void RssButton::OnManageCommand() {
+    ManageFeedsDialog dialog(this);
+    dialog.Open(ToolbarWindow());
+}
 
 void RssButton::OnWebReaderCommand() {
     EnterWebReader(Host(), UserNumber());

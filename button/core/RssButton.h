@@ -8,6 +8,7 @@
 #include "core/ToolbarButton.h"
 #include "core/WorkerThread.h"
 #include "dialogs/AddFeedDialog.h"
+#include "dialogs/AddFeedsDialog.h"
 #include "dialogs/CustomAddDialog.h"
 #include "page/FeedViewControl.h"
 #include "web/DownloadGuard.h"
@@ -66,6 +67,9 @@ public:
     // The button press: the add-this-feed dialog for a page with one feed,
     // the custom-add dialog for a page without.
     void OpenAddDialogForPage(int feedCount, const wchar_t* firstAddress);
+    // The add-several dialog for a page with two or more feeds, on a copy of
+    // them; one already open is only brought forward.
+    void OpenAddFeedsDialog(const FeedLinkList& feeds);
 
     enum RefreshMode { kRefreshOne = 1, kRefreshAll = 2, kRefreshStale = 3 };
     // Starts the refresh worker unless a refresh runs anywhere in the log-on
@@ -165,4 +169,5 @@ private:
     // Last, so that they close first: their threads use the paths above.
     AddFeedDialog addFeedDialog_{this};
     CustomAddDialog customAddDialog_{this};
+    AddFeedsDialog addFeedsDialog_{this};
 };
