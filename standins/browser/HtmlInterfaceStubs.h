@@ -129,14 +129,14 @@ public:
     HRESULT STDMETHODCALLTYPE put_onerrorupdate(VARIANT v) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_onerrorupdate(VARIANT *p) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE toString(BSTR *String) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE createStyleSheet(BSTR bstrHref = L"", LONG lIndex = -1, IHTMLStyleSheet **ppnewStyleSheet = 0) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE createStyleSheet(BSTR bstrHref, LONG lIndex, IHTMLStyleSheet **ppnewStyleSheet) override { return E_NOTIMPL; }
 };
 
 class StubHTMLDocument3 : public IHTMLDocument3 {
 public:
     HTML_STUB_DISPATCH
     HRESULT STDMETHODCALLTYPE releaseCapture() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE recalc(VARIANT_BOOL fForce = 0) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE recalc(VARIANT_BOOL fForce) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE createTextNode(BSTR text, IHTMLDOMNode **newTextNode) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_documentElement(IHTMLElement **p) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_uniqueID(BSTR *p) override { return E_NOTIMPL; }
@@ -192,9 +192,9 @@ public:
 class StubHTMLElement : public IHTMLElement {
 public:
     HTML_STUB_DISPATCH
-    HRESULT STDMETHODCALLTYPE setAttribute(BSTR strAttributeName, VARIANT AttributeValue, LONG lFlags = 1) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE getAttribute(BSTR strAttributeName, LONG lFlags = 0, VARIANT *AttributeValue = 0) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE removeAttribute(BSTR strAttributeName, LONG lFlags = 1, VARIANT_BOOL *pfSuccess = 0) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE setAttribute(BSTR strAttributeName, VARIANT AttributeValue, LONG lFlags) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE getAttribute(BSTR strAttributeName, LONG lFlags, VARIANT *AttributeValue) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE removeAttribute(BSTR strAttributeName, LONG lFlags, VARIANT_BOOL *pfSuccess) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_className(BSTR v) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_className(BSTR *p) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_id(BSTR v) override { return E_NOTIMPL; }

@@ -24,7 +24,9 @@ def methods(header, name):
     base, body = interface_body(header, name)
     inherited = [] if base in ("IDispatch", "IUnknown") else methods(header, base)
     declared = re.findall(r"virtual (HRESULT STDMETHODCALLTYPE \w+\(.*?\)) = 0;", body, re.S)
-    return inherited + [" ".join(d.split()).replace("( ", "(") for d in declared]
+    # Default arguments belong to the interface, not to the overrides.
+    return inherited + [re.sub(r"\s*=\s*[^,)]+", "", " ".join(d.split()).replace("( ", "("))
+                        for d in declared]
 
 
 def main():
