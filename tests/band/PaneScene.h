@@ -31,8 +31,14 @@ public:
         SetEnvironmentVariableW(L"FEED_ENGINE_LOG", folder_->File(L"engine.log").c_str());
         CloseEngines();
         std::wstring band = BuildPath("band/rssband.dll");
-        EngineLink link;
-        link.FindOrStart(std::string(band.begin(), band.end()));
+        {
+            // A slow engine start shows the band's error box: answer it and
+            // keep waiting for the window.
+            MessageBoxWatcher boxes;
+            EngineLink link;
+            link.FindOrStart(std::string(band.begin(), band.end()));
+            WaitForWindowClass("RSS_Feed", 20000);
+        }
         INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
         WNDCLASSA windowClass = {};
