@@ -73,6 +73,31 @@ void KeepBlankTitles(std::string& text) {
     result.append(text, copied, std::string::npos);
     text.swap(result);
 }
+// The parser recurses once per element level, in loading and in freeing the
+// tree: a document nested deeper than any feed is refused before it can
+// exhaust a thread's stack. Counts start tags against end tags, skipping
+// comments, CDATA, declarations and empty elements.
+constexpr int kMaxNesting = 256;
+
+bool NestingWithinLimit(const std::string& text) {
+    int depth = 0;
+    size_t pos = 0;
+    while ((pos = text.find('<', pos)) != std::string::npos) {
+        const char* close = At(text, pos, "<!--")        ? "-->"
+                            : At(text, pos, "<![CDATA[") ? "]]>"
+                                                         : ">";
+        size_t end = text.find(close, pos + 1);
+        if (end == std::string::npos) break;
+        char kind = pos + 1 < text.size() ? text[pos + 1] : '\0';
+        if (kind == '/') {
+            if (depth > 0) --depth;
+        } else if (kind != '!' && kind != '?' && text[end - 1] != '/') {
+            if (++depth > kMaxNesting) return false;
+        }
+        pos = end + std::strlen(close);
+    }
+    return true;
+}
 }  // namespace
 
 void PrepareFeedText(std::string& text) {
@@ -90,6 +115,7 @@ bool LoadFeedDocument(const wchar_t* file, TiXmlDocument& document) {
         WriteWholeFile(file, text);
     }
     PrepareFeedText(text);
+    if (!NestingWithinLimit(text)) return false;
     document.Parse(text.c_str(), nullptr, TIXML_ENCODING_UTF8);
     return !document.Error();
 }
