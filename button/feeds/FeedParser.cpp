@@ -9,6 +9,7 @@
 #include "feeds/FeedCacheWriter.h"
 #include "feeds/FeedDocument.h"
 #include "feeds/StoreFile.h"
+#include "feeds/StoreLock.h"
 
 namespace {
 constexpr UINT kUntitledString = 25;
@@ -69,6 +70,7 @@ public:
         int written = WriteFeedCache(tempFile_, cache);
         CloseTemp();
         if (!written) return 0;
+        StoreLock lock;
         return MoveFileExW(temp_.c_str(), cache_.c_str(), MOVEFILE_REPLACE_EXISTING) ? 1 : 0;
     }
 

@@ -6,6 +6,7 @@
 
 #include "feeds/ItemLinkHash.h"
 #include "feeds/StoreFile.h"
+#include "feeds/StoreLock.h"
 
 namespace {
 constexpr int kSlots = 15;
@@ -24,6 +25,7 @@ bool ContainsRecord(const std::wstring& marks, const std::wstring& record) {
 
 void MarkItemRead(const wchar_t* historyIni, int number, const wchar_t* link) {
     std::wstring record = ItemLinkHash(link);
+    StoreLock lock;
     std::wstring section = NumberedSection(L"rss", number);
     long slot = ReadIniNumber(historyIni, section.c_str(), L"cn", 0);
     // A slot out of range (a damaged file) restarts the ring.

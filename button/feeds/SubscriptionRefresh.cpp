@@ -6,6 +6,7 @@
 #include "feeds/FeedFetcher.h"
 #include "feeds/FeedParser.h"
 #include "feeds/StoreFile.h"
+#include "feeds/StoreLock.h"
 #include "feeds/SubscriptionStore.h"
 
 namespace {
@@ -39,6 +40,10 @@ bool Download(const std::wstring& address, const wchar_t* tempFolder, const std:
     return true;
 }
 
+bool SameAddress(const wchar_t* rssIni, int number, const std::wstring& address) {
+    return ReadIniString(rssIni, NumberedSection(L"rss", number).c_str(), L"xmlUrl") == address;
+}
+
 }  // namespace
 
 int RefreshSubscription(const wchar_t* rssIni, int number, const DownloadCancel* stop) {
@@ -53,12 +58,19 @@ int RefreshSubscription(const wchar_t* rssIni, int number, const DownloadCancel*
 
     // A download that failed parses nothing: a "%d.xml" left by an earlier
     // run is not this feed's new content.
+    bool downloaded = Download(address, tempFolder, target, guard);
     int parsed = 0;
-    if (Download(address, tempFolder, target, guard)) {
-        parsed = ParseFeedFile(target.c_str(), number);
-        DeleteFileW(target.c_str());
+    {
+        // The list may have been renumbered while the download ran: the
+        // number then belongs to another feed, which must not get this
+        // content or this stamp.
+        StoreLock lock;
+        if (SameAddress(rssIni, number, address)) {
+            if (downloaded) parsed = ParseFeedFile(target.c_str(), number);
+            if (!Stopped(stop)) StampUpdTime(rssIni, number);
+        }
     }
-    if (!Stopped(stop)) StampUpdTime(rssIni, number);
+    if (downloaded) DeleteFileW(target.c_str());
     return parsed;
 }
 

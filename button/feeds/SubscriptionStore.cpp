@@ -5,6 +5,7 @@
 
 #include "feeds/FeedCache.h"
 #include "feeds/StoreFile.h"
+#include "feeds/StoreLock.h"
 
 namespace {
 const wchar_t kMain[] = L"main";
@@ -80,6 +81,7 @@ int ReadCount(const wchar_t* rssIni, int fallback) {
 
 int AppendSubscription(const wchar_t* rssIni, const wchar_t* title, const wchar_t* xmlUrl,
                        int cacheNumber, LONG updTime) {
+    StoreLock lock;
     EnsureUnicodeIniFile(rssIni);
     int number = ReadCount(rssIni) + 1;
     std::wstring section = RssSection(number);
@@ -98,11 +100,13 @@ int AppendSubscription(const wchar_t* rssIni, const wchar_t* title, const wchar_
 }
 
 void RenameSubscription(const wchar_t* rssIni, int number, const wchar_t* title) {
+    StoreLock lock;
     WriteIniString(rssIni, RssSection(number).c_str(), L"title", title ? title : L"");
 }
 
 void RemoveSubscriptions(const wchar_t* rssIni, const wchar_t* historyIni,
                          const std::vector<bool>& keep) {
+    StoreLock lock;
     int removed = 0;
     int rows = static_cast<int>(keep.size());
     for (int i = 1; i <= rows; ++i) {
@@ -121,6 +125,7 @@ LONG CurrentUpdTime() {
 }
 
 void StampUpdTime(const wchar_t* rssIni, int number) {
+    StoreLock lock;
     WriteIniNumber(rssIni, RssSection(number).c_str(), L"updTime", CurrentUpdTime());
 }
 
