@@ -204,10 +204,11 @@ void ManageFeedsDialog::OnRemove() {
     }
     if (titles.empty()) return;
 
-    std::wstring format = LoadText(IDS_CONFIRM_REMOVE);
-    std::vector<wchar_t> message(format.size() + kMaxValueLength + 1);
-    swprintf(message.data(), message.size(), format.c_str(), JoinTitles(titles).c_str());
-    std::wstring text(message.data());
+    // wsprintfW reads the resource's %s as UTF-16 and writes at most 1024
+    // characters, more than the joined titles and the text need.
+    wchar_t message[1024] = L"";
+    wsprintfW(message, LoadText(IDS_CONFIRM_REMOVE).c_str(), JoinTitles(titles).c_str());
+    std::wstring text(message);
     if (text.size() > kMaxValueLength) text.resize(kMaxValueLength);
     if (MessageBoxW(Window(), text.c_str(), LoadText(IDS_TOOLBAR_CAPTION).c_str(), MB_OKCANCEL) !=
         IDOK)

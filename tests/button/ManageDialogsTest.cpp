@@ -1,0 +1,495 @@
+// The manage and edit dialogs driven modally the way a user drives them: a
+// thread timer plays the user's steps inside the dialogs' message loops and
+// answers their message boxes; the store files are checked afterwards.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "DialogTestSupport.h"
+#include "FeedTestSupport.h"
+#include "dialogs/EditFeedDialog.h"
+#include "dialogs/ListRows.h"
+#include "dialogs/ManageFeedsDialog.h"
+#include "feeds/FeedCache.h"
+#include "feeds/StoreFile.h"
+#include "feeds/SubscriptionStore.h"
+#include "res/resource.h"
+#include "support/TestPaths.h"
+
+using namespace dialogtest;
+using namespace feedtest;
+
+namespace {
+
+// Steps played one after another from a thread timer; a step that is not
+// ready yet (its window has not appeared) returns false and is tried again.
+// Steps that open something modal post their click, so that no step runs
+// inside another. After the time limit every dialog is cancelled.
+class Script {
+public:
+    using Step = std::function<bool()>;
+    explicit Script(std::vector<Step> steps) : steps_(std::move(steps)) {
+        current_ = this;
+        start_ = GetTickCount();
+        timer_ = SetTimer(nullptr, 0, 30, &Tick);
+    }
+    ~Script() {
+        KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    bool Finished() const { return next_ >= steps_.size(); }
+    bool TimedOut() const { return timedOut_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        Script* self = current_;
+        // A step that pumps messages sees no further ticks until it returns.
+        if (!self || self->inStep_) return;
+        if (GetTickCount() - self->start_ > 60000) {
+            self->timedOut_ = true;
+            HWND window = GetActiveWindow();
+            if (window) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        self->inStep_ = true;
+        if (!self->Finished() && self->steps_[self->next_]()) ++self->next_;
+        self->inStep_ = false;
+    }
+
+    static Script* current_;
+    std::vector<Step> steps_;
+    size_t next_ = 0;
+    DWORD start_ = 0;
+    UINT_PTR timer_ = 0;
+    bool timedOut_ = false;
+    bool inStep_ = false;
+};
+Script* Script::current_ = nullptr;
+
+HWND FindDialog(const wchar_t* caption) {
+    HWND window = FindWindowW(L"#32770", caption);
+    return window && IsWindowVisible(window) ? window : nullptr;
+}
+
+// The text of a message box: its longest static text.
+std::wstring MessageBoxText(HWND box) {
+    std::wstring longest;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[32] = L"";
+        GetClassNameW(child, name, 32);
+        if (lstrcmpiW(name, L"Static")) continue;
+        wchar_t text[1024] = L"";
+        GetWindowTextW(child, text, 1024);
+        if (wcslen(text) > longest.size()) longest = text;
+    }
+    return longest;
+}
+
+// Answers the confirmation with OK or Cancel once it is shown, noting its text.
+Script::Step AnswerConfirmation(int answer, std::wstring* text) {
+    return [=] {
+        HWND box = FindDialog(StringResource(IDS_TOOLBAR_CAPTION).c_str());
+        if (!box) return false;
+        if (text) *text = MessageBoxText(box);
+        PostMessageW(box, WM_COMMAND, answer, 0);
+        return true;
+    };
+}
+
+std::wstring Title(int n) {
+    return L"订阅" + std::to_wstring(n);
+}
+
+class ManageDialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearDataFolder();
+        ServerGet(L"/_reset");
+        scene_.reset(new ButtonOnHost(false));
+        ASSERT_TRUE(scene_->Created());
+    }
+    void TearDown() override { scene_.reset(); }
+
+    RecordingButton& Button() { return scene_->Button(); }
+    std::wstring RssIni() { return Button().RssIniPath(); }
+    std::wstring HistoryIni() { return Button().HistoryIniPath(); }
+    std::wstring Stored(int n, const wchar_t* key) {
+        return IniValue(RssIni(), NumberedSection(L"rss", n).c_str(), key);
+    }
+    std::wstring Marks(int n) {
+        return IniValue(HistoryIni(), NumberedSection(L"rss", n).c_str(), L"his");
+    }
+    std::wstring CacheTitle(int n) { return IniValue(FeedCachePath(n), L"main", L"title"); }
+    int Count() { return ReadCount(RssIni().c_str(), -1); }
+
+    // Subscriptions 1..count, each with its cache file and a read mark.
+    void Seed(int count) {
+        EnsureStoreFiles(RssIni().c_str(), HistoryIni().c_str());
+        for (int n = 1; n <= count; ++n) {
+            std::wstring section = NumberedSection(L"rss", n);
+            WriteIniString(RssIni().c_str(), section.c_str(), L"title", Title(n));
+            WriteIniString(RssIni().c_str(), section.c_str(), L"xmlUrl",
+                           L"http://feeds.invalid/" + std::to_wstring(n) + L".xml");
+            WriteIniString(HistoryIni().c_str(), section.c_str(), L"his",
+                           L"0000000" + std::to_wstring(n % 10) + L"|");
+            std::wstring cache = FeedCachePath(n);
+            CreateUnicodeIniFile(cache.c_str());
+            WriteIniString(cache.c_str(), L"main", L"title", L"cache " + std::to_wstring(n));
+        }
+        WriteIniNumber(RssIni().c_str(), L"main", L"count", count);
+    }
+
+    // Runs the manage dialog with the steps; the test fails on a time-out.
+    void RunManage(ManageFeedsDialog& dialog, std::vector<Script::Step> steps) {
+        steps.push_back([&dialog] {
+            PostMessageW(dialog.Window(), WM_COMMAND, IDCANCEL, 0);
+            return true;
+        });
+        Script script(std::move(steps));
+        INT_PTR code = dialog.Open(scene_->Host().Frame());
+        EXPECT_EQ(code, IDCANCEL);
+        EXPECT_FALSE(script.TimedOut());
+        EXPECT_TRUE(script.Finished());
+    }
+
+    std::unique_ptr<ButtonOnHost> scene_;
+};
+
+Script::Step WhenFilled(ManageFeedsDialog& dialog, int rows) {
+    return [&dialog, rows] { return dialog.Window() && RowCount(dialog.List()) == rows; };
+}
+
+Script::Step Tick(ManageFeedsDialog& dialog, std::vector<int> rows) {
+    return [&dialog, rows] {
+        for (int row : rows) SetRowTicked(dialog.List(), row, true);
+        return true;
+    };
+}
+
+Script::Step PressRemove(ManageFeedsDialog& dialog) {
+    return [&dialog] {
+        PostMessageW(dialog.Window(), WM_COMMAND, MAKEWPARAM(IDC_REMOVE, BN_CLICKED), 0);
+        return true;
+    };
+}
+
+std::vector<std::wstring> ListedTitles(HWND list) {
+    std::vector<std::wstring> titles;
+    for (int row = 0; row < RowCount(list); ++row) titles.push_back(CellText(list, row, 1));
+    return titles;
+}
+
+TEST_F(ManageDialogsTest, DeletingTheSecondAndFourthOfFiveRenumbersEverything) {
+    Seed(5);
+    ManageFeedsDialog dialog(&Button());
+    std::wstring confirmation;
+    bool enabledBefore = true, enabledWhenTicked = false;
+    std::vector<std::wstring> listedAfter;
+    RunManage(dialog, {WhenFilled(dialog, 5),
+                       [&] {
+                           enabledBefore = Enabled(dialog.Window(), IDC_REMOVE);
+                           EXPECT_EQ(CellText(dialog.List(), 4, 1), Title(5));
+                           EXPECT_EQ(CellText(dialog.List(), 4, 2), L"编辑");
+                           EXPECT_NE(GetPropW(dialog.List(), L"RssManage"), nullptr);
+                           return true;
+                       },
+                       Tick(dialog, {1, 3}),
+                       [&] {
+                           enabledWhenTicked = Enabled(dialog.Window(), IDC_REMOVE);
+                           return true;
+                       },
+                       PressRemove(dialog), AnswerConfirmation(IDOK, &confirmation),
+                       [&] {
+                           if (RowCount(dialog.List()) != 3) return false;
+                           listedAfter = ListedTitles(dialog.List());
+                           return true;
+                       }});
+    EXPECT_FALSE(enabledBefore);
+    EXPECT_TRUE(enabledWhenTicked);
+    EXPECT_EQ(confirmation, L"您确定要取消订阅：" + Title(2) + L"," + Title(4) + L"？");
+    EXPECT_EQ(listedAfter, (std::vector<std::wstring>{Title(1), Title(3), Title(5)}));
+
+    EXPECT_EQ(Count(), 3);
+    const int formerOf[] = {0, 1, 3, 5};
+    for (int n = 1; n <= 3; ++n) {
+        int former = formerOf[n];
+        EXPECT_EQ(Stored(n, L"title"), Title(former));
+        EXPECT_EQ(Stored(n, L"xmlUrl"),
+                  L"http://feeds.invalid/" + std::to_wstring(former) + L".xml");
+        EXPECT_EQ(CacheTitle(n), L"cache " + std::to_wstring(former));
+        EXPECT_EQ(Marks(n), L"0000000" + std::to_wstring(former) + L"|");
+    }
+    for (int n = 4; n <= 5; ++n) {
+        EXPECT_EQ(Stored(n, L"title"), L"<missing>");
+        EXPECT_EQ(Marks(n), L"<missing>");
+        EXPECT_FALSE(Exists(FeedCachePath(n)));
+    }
+}
+
+TEST_F(ManageDialogsTest, DeletingEverySubscriptionLeavesAnEmptyListAndNoDelete) {
+    Seed(3);
+    ManageFeedsDialog dialog(&Button());
+    bool removeEnabled = true;
+    RunManage(dialog, {WhenFilled(dialog, 3), Tick(dialog, {0, 1, 2}), PressRemove(dialog),
+                       AnswerConfirmation(IDOK, nullptr), WhenFilled(dialog, 0), [&] {
+                           removeEnabled = Enabled(dialog.Window(), IDC_REMOVE);
+                           return true;
+                       }});
+    EXPECT_FALSE(removeEnabled);
+    EXPECT_EQ(Count(), 0);
+    for (int n = 1; n <= 3; ++n) EXPECT_FALSE(Exists(FeedCachePath(n)));
+}
+
+TEST_F(ManageDialogsTest, CancellingTheConfirmationChangesNothing) {
+    Seed(4);
+    std::string rssBefore = ReadBytes(RssIni());
+    std::string historyBefore = ReadBytes(HistoryIni());
+    ManageFeedsDialog dialog(&Button());
+    std::wstring confirmation;
+    bool stillTicked = false;
+    RunManage(dialog, {WhenFilled(dialog, 4), Tick(dialog, {3}), PressRemove(dialog),
+                       AnswerConfirmation(IDCANCEL, &confirmation), [&] {
+                           // The box is gone once the dialog is active again.
+                           if (FindDialog(L"Pemba工具栏")) return false;
+                           stillTicked =
+                               RowTicked(dialog.List(), 3) && RowCount(dialog.List()) == 4;
+                           return true;
+                       }});
+    EXPECT_EQ(confirmation, L"您确定要取消订阅：" + Title(4) + L"？");
+    EXPECT_TRUE(stillTicked);
+    EXPECT_EQ(ReadBytes(RssIni()), rssBefore);
+    EXPECT_EQ(ReadBytes(HistoryIni()), historyBefore);
+    for (int n = 1; n <= 4; ++n) EXPECT_TRUE(Exists(FeedCachePath(n)));
+}
+
+TEST_F(ManageDialogsTest, AStoreWithoutCountListsNothing) {
+    Seed(2);
+    WritePrivateProfileStringW(L"main", L"count", nullptr, RssIni().c_str());
+    ManageFeedsDialog dialog(&Button());
+    int rows = -1;
+    RunManage(dialog, {[&] {
+                  if (!dialog.Window()) return false;
+                  // Long enough for the fill worker to have reported.
+                  Pump(300);
+                  rows = RowCount(dialog.List());
+                  return true;
+              }});
+    EXPECT_EQ(rows, 0);
+}
+
+TEST_F(ManageDialogsTest, MoreThan240SubscriptionsAreListedAndRemovedByRow) {
+    Seed(242);
+    ManageFeedsDialog dialog(&Button());
+    std::wstring confirmation;
+    RunManage(dialog, {WhenFilled(dialog, 242), Tick(dialog, {240}), PressRemove(dialog),
+                       AnswerConfirmation(IDOK, &confirmation), WhenFilled(dialog, 241)});
+    EXPECT_EQ(confirmation, L"您确定要取消订阅：" + Title(241) + L"？");
+    EXPECT_EQ(Count(), 241);
+    EXPECT_EQ(Stored(240, L"title"), Title(240));
+    EXPECT_EQ(Stored(241, L"title"), Title(242));
+    EXPECT_EQ(Stored(242, L"title"), L"<missing>");
+    EXPECT_EQ(CacheTitle(241), L"cache 242");
+}
+
+TEST_F(ManageDialogsTest, TheConfirmationListsTitlesCutToItsBuffer) {
+    EnsureStoreFiles(RssIni().c_str(), HistoryIni().c_str());
+    for (int n = 1; n <= 12; ++n) {
+        WriteIniString(RssIni().c_str(), NumberedSection(L"rss", n).c_str(), L"title",
+                       std::wstring(30, static_cast<wchar_t>(L'a' + n)));
+    }
+    WriteIniNumber(RssIni().c_str(), L"main", L"count", 12);
+    ManageFeedsDialog dialog(&Button());
+    std::wstring confirmation;
+    RunManage(dialog, {WhenFilled(dialog, 12), Tick(dialog, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}),
+                       PressRemove(dialog), AnswerConfirmation(IDCANCEL, &confirmation)});
+    EXPECT_EQ(confirmation.size(), 259u);
+    EXPECT_EQ(confirmation.substr(0, 9 + 31),
+              L"您确定要取消订阅：" + std::wstring(30, L'b') + L",");
+    EXPECT_EQ(Count(), 12);
+}
+
+// ---- the edit link ----------------------------------------------------------
+
+POINT RowPoint(HWND list, int row, int x) {
+    RECT rect = RowRect(list, row);
+    return {rect.left + x, (rect.top + rect.bottom) / 2};
+}
+
+TEST_F(ManageDialogsTest, TheEditLinkIsHitOnlyOnItsText) {
+    Seed(3);
+    ManageFeedsDialog dialog(&Button());
+    RunManage(dialog,
+              {WhenFilled(dialog, 3), [&] {
+                   HWND list = dialog.List();
+                   int linkLeft = ManageFeedsDialog::kLinkLeft;
+                   EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 1, linkLeft + 2)), 1);
+                   EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 2, linkLeft + 2)), 2);
+                   // On the title, past the text, and above it in the two-line row.
+                   EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 1, 100)), -1);
+                   EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 1, linkLeft + 60)), -1);
+                   RECT row = RowRect(list, 1);
+                   EXPECT_EQ(dialog.EditLinkRowAt({row.left + linkLeft + 2, row.top + 1}), -1);
+
+                   // The hand over the link until the mouse leaves the list.
+                   POINT link = RowPoint(list, 0, linkLeft + 2);
+                   SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(link.x, link.y));
+                   EXPECT_TRUE(dialog.OverEditLink());
+                   SendMessageW(list, WM_SETCURSOR, reinterpret_cast<WPARAM>(list),
+                                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+                   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+                   SendMessageW(list, WM_MOUSELEAVE, 0, 0);
+                   EXPECT_FALSE(dialog.OverEditLink());
+                   POINT title = RowPoint(list, 0, 100);
+                   SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(title.x, title.y));
+                   EXPECT_FALSE(dialog.OverEditLink());
+                   return true;
+               }});
+}
+
+TEST_F(ManageDialogsTest, TheEditLinkRenamesTheRowsSubscription) {
+    Seed(3);
+    ManageFeedsDialog dialog(&Button());
+    static NMITEMACTIVATE click;
+    std::wstring shownTitle, shownAddress, refused;
+    bool addressReadOnly = false;
+    std::vector<std::wstring> listed;
+    const std::wstring k30(30, L'题'), k31(31, L'题');
+    auto edit = [] { return FindDialog(L"编辑该RSS订阅"); };
+    RunManage(dialog, {WhenFilled(dialog, 3),
+                       [&] {
+                           ZeroMemory(&click, sizeof click);
+                           click.hdr.hwndFrom = dialog.List();
+                           click.hdr.idFrom = IDC_MANAGE_LIST;
+                           click.hdr.code = NM_CLICK;
+                           click.iItem = 1;
+                           click.iSubItem = 2;
+                           click.ptAction =
+                               RowPoint(dialog.List(), 1, ManageFeedsDialog::kLinkLeft + 2);
+                           PostMessageW(dialog.Window(), WM_NOTIFY, IDC_MANAGE_LIST,
+                                        reinterpret_cast<LPARAM>(&click));
+                           return true;
+                       },
+                       [&] {
+                           HWND window = edit();
+                           if (!window) return false;
+                           shownTitle = Text(window, IDC_EDIT_TITLE);
+                           shownAddress = Text(window, IDC_EDIT_ADDRESS);
+                           addressReadOnly =
+                               (GetWindowLongW(GetDlgItem(window, IDC_EDIT_ADDRESS), GWL_STYLE) &
+                                ES_READONLY) != 0;
+                           SetText(window, IDC_EDIT_TITLE, k31);
+                           Click(window, IDC_EDIT_OK);
+                           refused = Text(window, IDC_EDIT_STATUS);
+                           SetText(window, IDC_EDIT_TITLE, k30);
+                           PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_EDIT_OK, BN_CLICKED), 0);
+                           return true;
+                       },
+                       [&] {
+                           if (edit() || CellText(dialog.List(), 1, 1) != k30) return false;
+                           listed = ListedTitles(dialog.List());
+                           return true;
+                       }});
+    EXPECT_EQ(shownTitle, Title(2));
+    EXPECT_EQ(shownAddress, L"http://feeds.invalid/2.xml");
+    EXPECT_TRUE(addressReadOnly);
+    EXPECT_EQ(refused, StringResource(IDS_TITLE_TOO_LONG));
+    EXPECT_EQ(listed, (std::vector<std::wstring>{Title(1), k30, Title(3)}));
+    EXPECT_EQ(Stored(2, L"title"), k30);
+    EXPECT_EQ(Stored(2, L"xmlUrl"), L"http://feeds.invalid/2.xml");
+    EXPECT_EQ(Count(), 3);
+}
+
+TEST_F(ManageDialogsTest, EditDialogRefuses31CharactersAndAcceptsAnEmptyTitle) {
+    Seed(2);
+    EditFeedDialog dialog(&Button());
+    std::wstring status;
+    INT_PTR code = 0;
+    {
+        Script script({[&] {
+            if (!dialog.Window()) return false;
+            SetText(dialog.Window(), IDC_EDIT_TITLE, std::wstring(31, L'x'));
+            Click(dialog.Window(), IDC_EDIT_OK);
+            status = Text(dialog.Window(), IDC_EDIT_STATUS);
+            EXPECT_EQ(Stored(2, L"title"), Title(2));
+            SetText(dialog.Window(), IDC_EDIT_TITLE, L"");
+            PostMessageW(dialog.Window(), WM_COMMAND, MAKEWPARAM(IDC_EDIT_OK, BN_CLICKED), 0);
+            return true;
+        }});
+        code = dialog.Open(scene_->Host().Frame(), Title(2).c_str(), L"http://a/", 2);
+    }
+    EXPECT_EQ(code, IDC_EDIT_OK);
+    EXPECT_EQ(status, StringResource(IDS_TITLE_TOO_LONG));
+    EXPECT_EQ(Stored(2, L"title"), L"");
+    EXPECT_EQ(Stored(1, L"title"), Title(1));
+
+    {
+        Script script({[&] {
+            if (!dialog.Window()) return false;
+            SetText(dialog.Window(), IDC_EDIT_TITLE, L"changed");
+            PostMessageW(dialog.Window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            return true;
+        }});
+        code = dialog.Open(scene_->Host().Frame(), L"", L"http://a/", 2);
+    }
+    EXPECT_EQ(code, IDCANCEL);
+    EXPECT_EQ(Stored(2, L"title"), L"");
+}
+
+// ---- adding from the manage dialog -----------------------------------------
+
+TEST_F(ManageDialogsTest, AddingThroughTheCustomAddDialogRefillsTheList) {
+    Seed(1);
+    ManageFeedsDialog dialog(&Button());
+    auto customAdd = [] { return FindDialog(L"自定义添加RSS订阅"); };
+    bool ownedByManage = false;
+    RunManage(dialog, {WhenFilled(dialog, 1),
+                       [&] {
+                           PostMessageW(dialog.Window(), WM_COMMAND,
+                                        MAKEWPARAM(IDC_MANAGE_ADD, BN_CLICKED), 0);
+                           return true;
+                       },
+                       [&] {
+                           HWND window = customAdd();
+                           if (!window) return false;
+                           ownedByManage = GetWindow(window, GW_OWNER) == dialog.Window();
+                           SetText(window, IDC_ADDRESS, ServerUrl(L"/feeds/atom10.xml"));
+                           PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_ADD, BN_CLICKED), 0);
+                           return true;
+                       },
+                       WhenFilled(dialog, 2)});
+    EXPECT_TRUE(ownedByManage);
+    EXPECT_EQ(Count(), 2);
+    EXPECT_EQ(Stored(2, L"title"), L"Atom One");
+}
+
+}  // namespace
+
+// ---- opening through the plug-in --------------------------------------------
+
+TEST(ManageDialogWiringTest, MenuCommand769RunsTheManageDialogOwnedByTheToolbar) {
+    ClearDataFolder();
+    HostToolbar host;
+    ASSERT_TRUE(host.Create());
+    ASSERT_TRUE(host.LoadPlugin(BuildPath("button/rssbutton.dll")));
+    host.Send(kCodePlaced);
+    HWND owner = nullptr;
+    bool hadRows = true;
+    {
+        Script script({[&] {
+            HWND window = FindDialog(L"管理RSS订阅");
+            if (!window) return false;
+            owner = GetWindow(window, GW_OWNER);
+            hadRows = RowCount(GetDlgItem(window, IDC_MANAGE_LIST)) != 0;
+            PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        }});
+        // Returns once the dialog is closed.
+        host.Send(kCodeCommand, 769);
+        EXPECT_TRUE(script.Finished());
+    }
+    EXPECT_EQ(owner, host.Frame());
+    EXPECT_FALSE(hadRows);
+    EXPECT_EQ(FindDialog(L"管理RSS订阅"), nullptr);
+    host.Send(kCodeUnload);
+}
