@@ -28,7 +28,16 @@ std::wstring ControlText(HWND dialog, int id) {
     return text;
 }
 
-// What the screen shows of the window, as a 24-bit BMP file.
+void Picture(HostToolbar& host, HWND dialog, const std::wstring& folder, const wchar_t* name) {
+    if (folder.empty()) return;
+    host.Pump(300);
+    std::wstring path = folder + L"\\" + name;
+    std::printf("  picture of the dialog              %ls %s\n", path.c_str(),
+                SaveWindowPicture(dialog, path) ? "saved" : "NOT saved");
+}
+
+}  // namespace
+
 bool SaveWindowPicture(HWND window, const std::wstring& path) {
     RECT rect = {};
     GetWindowRect(window, &rect);
@@ -71,16 +80,6 @@ bool SaveWindowPicture(HWND window, const std::wstring& path) {
     CloseHandle(out);
     return ok;
 }
-
-void Picture(HostToolbar& host, HWND dialog, const std::wstring& folder, const wchar_t* name) {
-    if (folder.empty()) return;
-    host.Pump(300);
-    std::wstring path = folder + L"\\" + name;
-    std::printf("  picture of the dialog              %ls %s\n", path.c_str(),
-                SaveWindowPicture(dialog, path) ? "saved" : "NOT saved");
-}
-
-}  // namespace
 
 void RunDialogDemo(HostToolbar& host, const std::wstring& feedAddress, const std::wstring& rssIni,
                    const std::wstring& pictureFolder) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <string>
 
 class HostToolbar;
@@ -9,3 +11,5 @@ class HostToolbar;
 // same address. Pictures of both dialogs go into pictureFolder (none when empty).
 void RunDialogDemo(HostToolbar& host, const std::wstring& feedAddress, const std::wstring& rssIni,
                    const std::wstring& pictureFolder);
+// What the screen shows of window, saved as a 24-bit BMP file at path.
+bool SaveWindowPicture(HWND window, const std::wstring& path);
