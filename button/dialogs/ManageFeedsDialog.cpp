@@ -178,12 +178,16 @@ void ManageFeedsDialog::Refill() {
 
 void ManageFeedsDialog::InsertRows(const std::vector<std::wstring>& titles) {
     HWND list = List();
+    // One repaint for the lot rather than one per row.
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     for (const std::wstring& title : titles) {
         int row = AppendRow(list, iconIndex_);
         if (row < 0) break;
         SetCellText(list, row, 1, title.c_str());
         SetCellText(list, row, 2, linkText_.c_str());
     }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 void ManageFeedsDialog::UpdateRemoveButton() {
