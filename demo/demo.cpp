@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DialogDemo.h"
+#include "ReaderDemo.h"
 #include "browser/WebBrowserStandin.h"
 #include "core/HostProtocol.h"
 #include "core/ToolbarEnvironment.h"
@@ -246,6 +247,10 @@ int main() {
     std::printf("the drop-down after adding through the dialog:\n");
     host.DropDown();
     PrintUtf8(DescribeMenu(host.LastMenu()));
+
+    std::printf("the same feed subscribed in the web reader for the logged-in user:\n");
+    UseStandInReaderService();
+    ShowReaderSubscription(host, ServerAddress(L"/feeds/rss20.xml"));
 
     Report("21 unload", host.Send(kCodeUnload));
     std::printf("  browser event sinks after unload  %u\n",
