@@ -3,6 +3,8 @@
 #include <shlwapi.h>
 #include <string>
 
+#include "server/ThreadCodePage.h"
+
 const CLSID kClsidUrlHistory = {
     0x3c374a40, 0xbae4, 0x11cf, {0xbf, 0x7d, 0x00, 0xaa, 0x00, 0x69, 0x46, 0xee}};
 const IID kIidUrlHistoryStg = {
@@ -32,24 +34,6 @@ private:
     BSTR s_;
 };
 
-std::string ToAnsi(const wchar_t* text) {
-    int size = WideCharToMultiByte(CP_THREAD_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return std::string();
-    std::string out(size, '\0');
-    WideCharToMultiByte(CP_THREAD_ACP, 0, text, -1, &out[0], size, nullptr, nullptr);
-    out.resize(size - 1);
-    return out;
-}
-
-std::wstring ToWide(const std::string& text) {
-    int size = MultiByteToWideChar(CP_THREAD_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (size <= 0) return std::wstring();
-    std::wstring out(size, L'\0');
-    MultiByteToWideChar(CP_THREAD_ACP, 0, text.c_str(), -1, &out[0], size);
-    out.resize(size - 1);
-    return out;
-}
-
 }  // namespace
 
 LinkHarvest::LinkHarvest() {
@@ -66,7 +50,7 @@ std::string LinkHarvest::ItemListPath(const wchar_t* pageName) {
     char path[MAX_PATH] = "";
     DWORD length = GetTempPathA(MAX_PATH, path);
     if (length == 0 || length >= MAX_PATH) return std::string();
-    std::string name = ToAnsi(pageName ? pageName : L"");
+    std::string name = ToThreadAnsi(pageName);
     if (name.empty() || !PathAppendA(path, name.c_str())) return std::string();
     return path;
 }
@@ -75,7 +59,7 @@ void LinkHarvest::Harvest(const wchar_t* pageName) {
     if (!document_) return;
     std::string path = ItemListPath(pageName);
     if (path.empty()) return;
-    Bstr file(ToWide(path).c_str());
+    Bstr file(FromThreadAnsi(path).c_str());
     VARIANT source;
     VariantInit(&source);
     source.vt = VT_BSTR;

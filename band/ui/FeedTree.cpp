@@ -6,6 +6,7 @@
 #include "server/EngineLink.h"
 #include "server/EngineProtocol.h"
 #include "server/Module.h"
+#include "server/ThreadCodePage.h"
 
 namespace {
 
@@ -26,16 +27,6 @@ std::wstring ReadBatchString(const BYTE*& at) {
         if (!ch) return text;
         text += ch;
     }
-}
-
-std::string ToAnsi(const std::wstring& text) {
-    int size =
-        WideCharToMultiByte(CP_THREAD_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return std::string();
-    std::string out(size, '\0');
-    WideCharToMultiByte(CP_THREAD_ACP, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
-    out.resize(size - 1);
-    return out;
 }
 
 bool IsFolderImage(int image) {
@@ -103,7 +94,7 @@ void FeedTree::SetText(DWORD node, const BYTE* textAndPage) {
     const BYTE* at = textAndPage;
     std::wstring text = ReadBatchString(at);
     std::wstring page = ReadBatchString(at);
-    std::string label = ToAnsi(text);
+    std::string label = ToThreadAnsi(text.c_str());
     TVITEMA change = {};
     change.mask = TVIF_HANDLE | TVIF_TEXT;
     change.hItem = item;

@@ -8,6 +8,7 @@
 #include "server/Module.h"
 #include "server/OptionsCommands.h"
 #include "server/PartnerPage.h"
+#include "server/ThreadCodePage.h"
 #include "server/UpdateBatch.h"
 #include "ui/CommandBarMenu.h"
 #include "ui/FeedDirectory.h"
@@ -34,30 +35,12 @@ bool SentFromElsewhere() {
     return InSendMessageEx(nullptr) != ISMEX_NOSEND;
 }
 
-std::string ToAnsi(const wchar_t* text) {
-    int size = WideCharToMultiByte(CP_THREAD_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return std::string();
-    std::string out(size, '\0');
-    WideCharToMultiByte(CP_THREAD_ACP, 0, text, -1, &out[0], size, nullptr, nullptr);
-    out.resize(size - 1);
-    return out;
-}
-
-std::wstring ToWide(const std::string& text) {
-    int size = MultiByteToWideChar(CP_THREAD_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (size <= 0) return std::wstring();
-    std::wstring out(size, L'\0');
-    MultiByteToWideChar(CP_THREAD_ACP, 0, text.c_str(), -1, &out[0], size);
-    out.resize(size - 1);
-    return out;
-}
-
 // "<temporary folder><page name>.html"; empty when it does not fit a path.
 std::string PageFilePath(const wchar_t* pageName) {
     char folder[MAX_PATH] = "";
     DWORD length = GetTempPathA(MAX_PATH, folder);
     if (length == 0 || length >= MAX_PATH) return std::string();
-    std::string path = std::string(folder, length) + ToAnsi(pageName) + ".html";
+    std::string path = std::string(folder, length) + ToThreadAnsi(pageName) + ".html";
     return path.size() < MAX_PATH ? path : std::string();
 }
 
@@ -291,7 +274,7 @@ LRESULT FeedTreePane::OnPartnerPage(LPARAM lParam) {
     if (SentFromElsewhere()) return 0;
     std::string name = CopyPartnerPageName(reinterpret_cast<const char*>(lParam));
     ReplyMessage(0);
-    HTREEITEM item = tree_.FindPage(ToWide(name));
+    HTREEITEM item = tree_.FindPage(FromThreadAnsi(name));
     if (!item) return 0;
     tree_.Select(item);
     pending_ = item;
@@ -328,7 +311,7 @@ void FeedTreePane::ShowChannelPage(int mode, bool refresh) {
         return;
     }
     if (selected != pending_ || !browser_) return;
-    BSTR url = SysAllocString(ToWide(path).c_str());
+    BSTR url = SysAllocString(FromThreadAnsi(path).c_str());
     browser_->Navigate(url, nullptr, nullptr, nullptr, nullptr);
     if (refresh) {
         browser_->Refresh();
