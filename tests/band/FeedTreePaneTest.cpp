@@ -129,7 +129,7 @@ TEST_F(FeedTreePaneTest, WindowsClassesAndStyles) {
     EXPECT_GT(treeRect.bottom - treeRect.top, 100);
 
     // The relay goes with the pane.
-    scene.Frame() && DestroyWindow(scene.Frame());
+    DestroyWindow(scene.Frame());
     EXPECT_FALSE(IsWindow(agent));
 }
 
