@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DialogDemo.h"
+#include "ManageDemo.h"
 #include "ReaderDemo.h"
 #include "browser/WebBrowserStandin.h"
 #include "core/HostProtocol.h"
@@ -247,6 +248,11 @@ int main() {
     std::printf("the drop-down after adding through the dialog:\n");
     host.DropDown();
     PrintUtf8(DescribeMenu(host.LastMenu()));
+
+    RunManageDemo(host,
+                  {ServerAddress(L"/feeds/rss20.xml"), ServerAddress(L"/feeds/atom10.xml"),
+                   ServerAddress(L"/feeds/gb2312.xml")},
+                  DemoOutFolder());
 
     std::printf("the same feed subscribed in the web reader for the logged-in user:\n");
     UseStandInReaderService();

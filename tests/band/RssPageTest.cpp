@@ -84,8 +84,13 @@ var menuWindow = { event: {}, clipboardData: { setData: function (format, text) 
 
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    std::wstring scriptPath = std::wstring(temp) + L"RssPageTest.js";
-    std::wstring outputPath = std::wstring(temp) + L"RssPageTest.out";
+    // Fresh names per run: a script host still closing from the previous run
+    // may hold its output file open.
+    static int run = 0;
+    std::wstring stem = std::wstring(temp) + L"RssPageTest" + std::to_wstring(GetCurrentProcessId()) +
+                        L"_" + std::to_wstring(++run);
+    std::wstring scriptPath = stem + L".js";
+    std::wstring outputPath = stem + L".out";
     FILE* file = _wfopen(scriptPath.c_str(), L"wb");
     if (!file) return "<no script file>";
     std::fwrite(script.data(), 1, script.size(), file);
@@ -94,6 +99,7 @@ var menuWindow = { event: {}, clipboardData: { setData: function (format, text) 
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                 CREATE_ALWAYS, 0, nullptr);
+    if (output == INVALID_HANDLE_VALUE) return "<no output file>";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
