@@ -5,6 +5,8 @@
 # Checks that the uninstaller takes away every file the installer puts down,
 # undoes the band's registration, and that the program is a PE32 NSIS
 # installer carrying the product's name and version.
+# The tools print in the suite's Chinese locale otherwise.
+export LC_ALL=C
 set -u
 script="$1"; tree="$2"; out="$3"
 fail=0
