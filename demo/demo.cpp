@@ -12,6 +12,7 @@
 
 #include "DialogDemo.h"
 #include "ManageDemo.h"
+#include "PageDemo.h"
 #include "ReaderDemo.h"
 #include "browser/WebBrowserStandin.h"
 #include "core/HostProtocol.h"
@@ -248,6 +249,8 @@ int main() {
     std::printf("the drop-down after adding through the dialog:\n");
     host.DropDown();
     PrintUtf8(DescribeMenu(host.LastMenu()));
+
+    RunPageDemo(host, ServerAddress(L"/blog/index.html"), L"../feeds/rss20.xml", DemoOutFolder());
 
     RunManageDemo(host,
                   {ServerAddress(L"/feeds/rss20.xml"), ServerAddress(L"/feeds/atom10.xml"),
