@@ -63,16 +63,6 @@ bool AddFeedDialog::ProcessMessage(HWND window, UINT message, WPARAM wParam, LPA
     return DialogBase::ProcessMessage(window, message, wParam, lParam, result);
 }
 
-bool AddFeedDialog::OnOk() {
-    worker_.End();
-    return true;
-}
-
-bool AddFeedDialog::OnCancel() {
-    worker_.End();
-    return true;
-}
-
 void AddFeedDialog::OnInit() {
     HWND window = Window();
     ApplyBoldHeader(window, headerFont_);

@@ -28,8 +28,6 @@ public:
 protected:
     bool ProcessMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                         INT_PTR* result) override;
-    bool OnOk() override;
-    bool OnCancel() override;
     // How long loading may take before the dialog gives up on it.
     virtual DWORD LoadTimeout() const { return kLoadTimeout; }
 

@@ -117,11 +117,6 @@ bool AddFeedsDialog::ProcessMessage(HWND window, UINT message, WPARAM wParam, LP
     return DialogBase::ProcessMessage(window, message, wParam, lParam, result);
 }
 
-bool AddFeedsDialog::OnCancel() {
-    worker_.End();
-    return true;
-}
-
 void AddFeedsDialog::StopAndClose() {
     worker_.End();
     Close(IDCANCEL);

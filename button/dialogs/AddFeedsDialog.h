@@ -46,7 +46,6 @@ protected:
                         INT_PTR* result) override;
     // Enter does not add: only "添加" does.
     bool OnOk() override { return false; }
-    bool OnCancel() override;
 
 private:
     void OnInit();

@@ -103,16 +103,6 @@ bool CustomAddDialog::ProcessMessage(HWND window, UINT message, WPARAM wParam, L
     return DialogBase::ProcessMessage(window, message, wParam, lParam, result);
 }
 
-bool CustomAddDialog::OnOk() {
-    StopThreads();
-    return true;
-}
-
-bool CustomAddDialog::OnCancel() {
-    StopThreads();
-    return true;
-}
-
 void CustomAddDialog::OnInit() {
     HWND window = Window();
     verified_ = false;

@@ -31,8 +31,6 @@ public:
 protected:
     bool ProcessMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                         INT_PTR* result) override;
-    bool OnOk() override;
-    bool OnCancel() override;
 
 private:
     enum class Verdict { kVerified, kEmpty, kUnavailable, kParseFailed, kCancelled };

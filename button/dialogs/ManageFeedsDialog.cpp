@@ -106,16 +106,6 @@ bool ManageFeedsDialog::ProcessMessage(HWND window, UINT message, WPARAM wParam,
     return DialogBase::ProcessMessage(window, message, wParam, lParam, result);
 }
 
-bool ManageFeedsDialog::OnOk() {
-    worker_.End();
-    return true;
-}
-
-bool ManageFeedsDialog::OnCancel() {
-    worker_.End();
-    return true;
-}
-
 void ManageFeedsDialog::OnInit() {
     HWND list = List();
     overLink_ = false;

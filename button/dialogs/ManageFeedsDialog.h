@@ -41,8 +41,6 @@ public:
 protected:
     bool ProcessMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                         INT_PTR* result) override;
-    bool OnOk() override;
-    bool OnCancel() override;
 
 private:
     void OnInit();
