@@ -1,63 +1,99 @@
 #include "engine/ChannelPage.h"
 
+#include "engine/ChannelDate.h"
+#include "engine/ChannelFiles.h"
+#include "engine/HtmlSanitizer.h"
+
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return std::string();
-    std::string out(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
-    out.resize(size - 1);
-    return out;
+// Before "rss.css", so that every sheet can restyle the unread mark.
+const char kPageHead[] =
+    "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "
+    "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd\">\n"
+    "<html xmlns=\"http://www.w3.org/1999/xhtml\">\n<head>\n"
+    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />\n"
+    "<style type=\"text/css\">\n"
+    ".mark { color: #d2691e; font-size: 12px; font-weight: bold; margin-right: 6px; }\n"
+    "</style>\n"
+    "<link rel=\"stylesheet\" type=\"text/css\" href=\"rss.css\" />\n";
+
+std::string Text(const std::wstring& text) {
+    return ToUtf8(EscapeMarkup(text));
 }
 
-// Text and attribute values: feed texts carry markup characters freely.
-std::string Escape(const std::wstring& text) {
-    std::string out;
-    for (char ch : Utf8(text)) {
-        switch (ch) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                out += ch;
-        }
-    }
-    return out;
+std::wstring ItemDate(const ChannelItem& item) {
+    return item.stamp ? FormatFeedDate(item.stamp) : item.date;
 }
 
-std::wstring Today() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    wchar_t text[32];
-    wsprintfW(text, L"%04u-%02u-%02u %02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
-              now.wMinute);
-    return text;
+std::wstring ChannelTitle(const ChannelState& state) {
+    if (!state.title.empty()) return state.title;
+    return !state.address.empty() ? state.address : L"\x65E0\x6807\x9898";  // 无标题
 }
 
-bool WriteFileText(const std::wstring& path, const std::string& text) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == text.size();
+// The item's title, linked when its link is one a page may carry.
+std::string TitleDiv(const ChannelItem& item, const std::wstring& base, bool marked) {
+    std::string div = "<div id=\"title\">";
+    if (marked) div += "<span class=\"mark\">" + ToUtf8(L"\x65B0") + "</span>";  // 新
+    std::wstring link = SafeLink(item.link, base);
+    std::wstring title = item.title.empty() ? item.link : item.title;
+    if (link.empty()) return div + Text(title) + "</div>";
+    return div + "<a href=\"" + Text(link) + "\">" + Text(title) + "</a></div>";
+}
+
+std::string InfoLine(const ChannelState& state) {
+    size_t unread = 0;
+    for (const ChannelItem& item : state.items) unread += item.read ? 0 : 1;
+    std::wstring info = L"\x5171 " + std::to_wstring(state.items.size()) + L" \x6761";  // 共 n 条
+    if (unread) info += L"\xFF0C" + std::to_wstring(unread) + L" \x6761\x672A\x8BFB";  // ，n 条未读
+    if (state.updated) info += L"\xFF0C\x66F4\x65B0\x4E8E " + FormatFeedDate(state.updated);
+    return Text(info);
+}
+
+std::string ChannelHeading(const ChannelState& state) {
+    std::string name = Text(ChannelTitle(state));
+    std::wstring link = SafeLink(state.link, state.base);
+    if (!link.empty()) name = "<a href=\"" + Text(link) + "\">" + name + "</a>";
+    return "<div id=\"channel\"><div id=\"name\">" + name + "</div><div id=\"info\">" +
+           InfoLine(state) + "</div></div>\n";
+}
+
+std::string ItemDiv(const ChannelItem& item, const std::wstring& base) {
+    std::string div = item.read ? "<div id=\"item\">" : "<div id=\"item\" class=\"unread\">";
+    div += TitleDiv(item, base, !item.read);
+    std::wstring date = ItemDate(item);
+    if (!date.empty()) div += "<div id=\"date\">" + Text(date) + "</div>";
+    std::wstring description = SanitizeHtml(item.description, base);
+    if (!description.empty()) div += "<div id=\"description\">" + ToUtf8(description) + "</div>";
+    return div + "</div>\n";
 }
 
 }  // namespace
+
+std::string ChannelPageHtml(const ChannelState& state) {
+    std::string page = kPageHead;
+    page += "<title>" + Text(ChannelTitle(state)) + "</title>\n</head>\n<body>\n";
+    page += ChannelHeading(state);
+    for (const ChannelItem& item : state.items) page += ItemDiv(item, state.base);
+    return page + "</body>\n</html>\n";
+}
+
+std::string ChannelItemList(const ChannelState& state) {
+    std::string list = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<html><body>\n";
+    for (const ChannelItem& item : state.items) {
+        list += "<div id=\"item\">" + TitleDiv(item, state.base, false);
+        if (!ItemDate(item).empty()) list += "<div id=\"date\">" + Text(ItemDate(item)) + "</div>";
+        list += "</div>\n";
+    }
+    return list + "</body></html>\n";
+}
+
+bool WriteChannelPages(const std::wstring& page, const ChannelState& state) {
+    std::wstring folder = TempFolder();
+    if (folder.empty() || page.empty()) return false;
+    std::wstring base = folder + page;
+    return WriteFileReplacing(base + L".html", ChannelPageHtml(state)) &&
+           WriteFileReplacing(base, ChannelItemList(state));
+}
 
 std::vector<ChannelItem> SampleItems(const std::wstring& channel, const std::wstring& page) {
     static const wchar_t* const kStories[][2] = {
@@ -66,47 +102,30 @@ std::vector<ChannelItem> SampleItems(const std::wstring& channel, const std::wst
         {L"读者来信精选", L"本周我们收到了许多来信，这里挑选了其中的几封。"},
     };
     std::vector<ChannelItem> items;
-    std::wstring date = Today();
+    ULONGLONG now = CurrentStamp();
     int number = 1;
     for (const auto& story : kStories) {
         ChannelItem item;
         item.title = channel + L"：" + story[0];
         item.link = L"http://feeds.example/" + page + L"/" + std::to_wstring(number++) + L".html";
-        item.date = date;
-        item.description = story[1];
+        item.stamp = now;
+        item.description = EscapeMarkup(story[1]);
         items.push_back(item);
     }
     return items;
 }
 
 std::string ChannelPageText(const std::wstring& channel, const std::vector<ChannelItem>& items) {
-    std::string page =
-        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-        "<html xmlns=\"http://www.w3.org/1999/xhtml\">\n<head>\n"
-        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"/>\n"
-        "<title>" +
-        Escape(channel) +
-        "</title>\n"
-        "<link rel=\"stylesheet\" type=\"text/css\" href=\"rss.css\"/>\n</head>\n<body>\n"
-        "<div id=\"channel\"><div id=\"name\">" +
-        Escape(channel) +
-        "</div>"
-        "<div id=\"info\">" +
-        std::to_string(items.size()) + " 条</div></div>\n";
-    for (const ChannelItem& item : items) {
-        page += "<div id=\"item\"><div id=\"title\"><a href=\"" + Escape(item.link) + "\">" +
-                Escape(item.title) + "</a></div><div id=\"date\">" + Escape(item.date) +
-                "</div><div id=\"description\">" + Escape(item.description) + "</div></div>\n";
-    }
-    return page + "</body>\n</html>\n";
+    ChannelState state;
+    state.title = channel;
+    state.items = items;
+    return ChannelPageHtml(state);
 }
 
 bool WriteChannelPage(const std::wstring& page, const std::wstring& channel,
                       const std::vector<ChannelItem>& items) {
-    wchar_t folder[MAX_PATH] = L"";
-    DWORD length = GetTempPathW(MAX_PATH, folder);
-    if (length == 0 || length >= MAX_PATH || page.empty()) return false;
-    std::string text = ChannelPageText(channel, items);
-    std::wstring base = std::wstring(folder) + page;
-    return WriteFileText(base + L".html", text) && WriteFileText(base, text);
+    ChannelState state;
+    state.title = channel;
+    state.items = items;
+    return WriteChannelPages(page, state);
 }

@@ -1,25 +1,28 @@
 #pragma once
 // The two files the engine writes for a channel into the temporary folder:
 // the page the band shows ("<page name>.html", styled by "rss.css" beside
-// it) and the item list it harvests ("<page name>", no extension). Both are
-// well-formed XHTML with the same items.
+// it) and the item list it harvests ("<page name>", no extension), which is
+// well-formed XML: div id="item" / div id="title" / a href per item.
 #include <windows.h>
 #include <string>
 #include <vector>
 
-struct ChannelItem {
-    std::wstring title;
-    std::wstring link;
-    std::wstring date;
-    std::wstring description;
-};
+#include "engine/ChannelItem.h"
+#include "engine/ChannelState.h"
+
+// The page (UTF-8). Feed texts are escaped, descriptions sanitised.
+std::string ChannelPageHtml(const ChannelState& state);
+
+// The item list (UTF-8 XML).
+std::string ChannelItemList(const ChannelState& state);
+
+// Writes both files, each replaced whole; false when either cannot be written.
+bool WriteChannelPages(const std::wstring& page, const ChannelState& state);
 
 // Sample items for a channel, as a fetch would have produced them.
 std::vector<ChannelItem> SampleItems(const std::wstring& channel, const std::wstring& page);
 
-// The XHTML text (UTF-8) of a channel page.
+// The page of a channel shown under the given title with these items.
 std::string ChannelPageText(const std::wstring& channel, const std::vector<ChannelItem>& items);
-
-// Writes both files; false when either cannot be written.
 bool WriteChannelPage(const std::wstring& page, const std::wstring& channel,
                       const std::vector<ChannelItem>& items);
