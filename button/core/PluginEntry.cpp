@@ -23,6 +23,27 @@ bool IsUsableHost(ToolbarHost* host) {
     return IsReadableMemory(*reinterpret_cast<void**>(host), kHostTableSize);
 }
 
+void DeleteButton(RssButton* button) {
+    // Through the worker base's virtual destructor.
+    WorkerThread* worker = button;
+    delete worker;
+}
+
+// Counts one host call into the button; the last call to leave deletes a
+// button that was unloaded while the calls ran.
+class ButtonCall {
+public:
+    explicit ButtonCall(RssButton* button) : button_(button) { button_->EnterCall(); }
+    ~ButtonCall() {
+        if (button_->LeaveCall()) DeleteButton(button_);
+    }
+    ButtonCall(const ButtonCall&) = delete;
+    ButtonCall& operator=(const ButtonCall&) = delete;
+
+private:
+    RssButton* button_;
+};
+
 LONG DispatchButtonMessage(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c,
                            LONG_PTR d) {
     if (!IsUsableHost(host) || !IsReadableMemory(record, kHostRecordSize)) return 0;
@@ -31,9 +52,7 @@ LONG DispatchButtonMessage(HostRecord* record, ToolbarHost* host, LONG code, LON
         if (button) {
             button->OnMessage(record, host, code, c, d);
             g_buttons.Remove(host);
-            // Through the worker base's virtual destructor.
-            WorkerThread* worker = button;
-            delete worker;
+            if (!button->InCall()) DeleteButton(button);
         }
         return 1;
     }
@@ -45,6 +64,7 @@ LONG DispatchButtonMessage(HostRecord* record, ToolbarHost* host, LONG code, LON
             return 0;
         }
     }
+    ButtonCall call(button);
     return button->OnMessage(record, host, code, c, d);
 }
 

@@ -220,6 +220,7 @@ LONG RssButton::OnDropDown(HostRecord* record, ToolbarHost*, LONG, LONG_PTR, con
             TrackPopupMenuEx(menu_.Get(), flags, area.left, area.bottom, ToolbarWindow(), &params));
         menuTracking_ = false;
     }
+    if (unloaded_) return 1;
     OnMenuCommand(static_cast<WORD>(chosen));
     return 1;
 }
@@ -250,6 +251,11 @@ LONG RssButton::OnCommand(HostRecord*, ToolbarHost*, LONG, LONG_PTR c, LONG_PTR)
 }
 
 LONG RssButton::OnUnload(HostRecord*, ToolbarHost*, LONG, LONG_PTR, LONG_PTR) {
+    unloaded_ = true;
+    // A modal loop this call runs inside has to end before the object goes.
+    for (auto dialog = modalDialogs_.rbegin(); dialog != modalDialogs_.rend(); ++dialog)
+        (*dialog)->Close(IDCANCEL);
+    if (menuTracking_) EndMenu();
     // The host and the browser outlive this object: nothing of theirs may
     // still point at it, and no timer of it may create a new button.
     DisconnectEventSink();
@@ -501,6 +507,19 @@ void RssButton::OpenAddFeedDialog(const wchar_t* address) {
 
 bool RssButton::ReaderSubscribe(const wchar_t* address) {
     return ::ReaderSubscribe(Host(), UserNumber(), address);
+}
+
+void RssButton::PushModalDialog(DialogBase* dialog) {
+    modalDialogs_.push_back(dialog);
+}
+
+void RssButton::PopModalDialog(DialogBase* dialog) {
+    for (auto it = modalDialogs_.begin(); it != modalDialogs_.end(); ++it) {
+        if (*it == dialog) {
+            modalDialogs_.erase(it);
+            return;
+        }
+    }
 }
 
 void RssButton::OnManageCommand() {

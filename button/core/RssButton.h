@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <exdisp.h>
 
+#include <vector>
+
 #include "core/ComRef.h"
 #include "core/IconHandle.h"
 #include "core/OwnerDrawMenu.h"
@@ -77,6 +79,18 @@ public:
     int StartRefresh(int mode, int number = 0);
     // The owner-drawn copy of the last drop-down, null before the first.
     HMENU DropDownMenu() const { return menu_.Get(); }
+
+    // A host call can run a modal loop (the drop-down, the manage dialog) in
+    // which the host unloads the button. The object then has to outlive the
+    // outermost call: LeaveCall is true when that call has ended and the
+    // button was unloaded meanwhile, and the caller deletes it.
+    void EnterCall() { ++callDepth_; }
+    bool LeaveCall() { return --callDepth_ == 0 && unloaded_; }
+    bool InCall() const { return callDepth_ > 0; }
+    // The modal dialogs running inside host calls, innermost last; unloading
+    // ends them all.
+    void PushModalDialog(DialogBase* dialog);
+    void PopModalDialog(DialogBase* dialog);
 
 protected:
     LONG OnInit(HostRecord* record, ToolbarHost* host, LONG code, LONG_PTR c, LONG_PTR d) override;
@@ -159,6 +173,9 @@ private:
     DownloadCancel refreshStop_;
     OwnerDrawMenu menu_;
     bool menuTracking_ = false;
+    int callDepth_ = 0;
+    bool unloaded_ = false;
+    std::vector<DialogBase*> modalDialogs_;
     IconHandle icons_[kIconCount];
     bool browserIs7OrLater_ = false;
     ComRef<IWebBrowser2> pageBrowser_;

@@ -1,6 +1,7 @@
 #include "dialogs/DialogBase.h"
 
 #include "core/Module.h"
+#include "core/RssButton.h"
 
 namespace {
 
@@ -78,8 +79,10 @@ HWND DialogBase::CreateModeless(HWND owner) {
 INT_PTR DialogBase::RunModal(HWND owner) {
     if (window_) return -1;
     modal_ = true;
+    if (button_) button_->PushModalDialog(this);
     INT_PTR code = DialogBoxParamW(ModuleInstance(), MAKEINTRESOURCEW(templateId_), owner,
                                    &DialogBase::DialogProc, reinterpret_cast<LPARAM>(this));
+    if (button_) button_->PopModalDialog(this);
     modal_ = false;
     return code;
 }

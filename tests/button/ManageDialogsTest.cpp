@@ -495,3 +495,51 @@ TEST(ManageDialogWiringTest, MenuCommand769RunsTheManageDialogOwnedByTheToolbar)
     EXPECT_EQ(FindDialog(L"管理RSS订阅"), nullptr);
     host.Send(kCodeUnload);
 }
+
+// The browser may unload the button while the manage dialog, and the
+// custom-add dialog it opened, run their loops inside the host's command
+// call: both end, the call returns, and the host can place a new button.
+TEST(ManageDialogWiringTest, UnloadingDuringTheModalDialogsEndsThemAndReturns) {
+    ClearDataFolder();
+    HostToolbar host;
+    ASSERT_TRUE(host.Create());
+    ASSERT_TRUE(host.LoadPlugin(BuildPath("button/rssbutton.dll")));
+    host.Send(kCodePlaced);
+    DWORD unloadedAt = 0;
+    {
+        Script script({[&] {
+                           HWND window = FindDialog(L"管理RSS订阅");
+                           if (!window) return false;
+                           PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_MANAGE_ADD, BN_CLICKED),
+                                        0);
+                           return true;
+                       },
+                       [&] {
+                           if (!FindDialog(L"自定义添加RSS订阅")) return false;
+                           unloadedAt = GetTickCount();
+                           host.Send(kCodeUnload);
+                           return true;
+                       }});
+        host.Send(kCodeCommand, 769);
+        EXPECT_TRUE(script.Finished());
+        EXPECT_FALSE(script.TimedOut());
+    }
+    ASSERT_NE(unloadedAt, 0u);
+    EXPECT_LT(GetTickCount() - unloadedAt, 5000u);
+    EXPECT_EQ(FindDialog(L"管理RSS订阅"), nullptr);
+    EXPECT_EQ(FindDialog(L"自定义添加RSS订阅"), nullptr);
+
+    // A fresh button for the same host works as before.
+    host.Send(kCodePlaced);
+    {
+        Script script({[&] {
+            HWND window = FindDialog(L"管理RSS订阅");
+            if (!window) return false;
+            PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        }});
+        host.Send(kCodeCommand, 769);
+        EXPECT_TRUE(script.Finished());
+    }
+    host.Send(kCodeUnload);
+}
