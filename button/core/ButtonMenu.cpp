@@ -4,6 +4,7 @@
 
 #include "core/MenuCommand.h"
 #include "core/Module.h"
+#include "core/ToolbarEnvironment.h"
 #include "feeds/FeedCache.h"
 #include "feeds/StoreFile.h"
 #include "feeds/SubscriptionRefresh.h"
@@ -85,9 +86,11 @@ void AppendButtonMenuEntries(HMENU popup, const wchar_t* rssIni, const ButtonMen
     int count = rss.Loaded() ? static_cast<int>(rss.GetNumber(L"main", L"count", 0)) : 0;
     if (count > kMaxMenuSubscriptions) count = kMaxMenuSubscriptions;
     bool separated = false;
+    wchar_t folder[MAX_PATH] = L"";
+    RssDataPath(folder, nullptr);
     for (int number = 1; number <= count; ++number) {
         // One read of the whole cache: the caches are the bulk of the time.
-        std::wstring path = FeedCachePath(number);
+        std::wstring path = FeedCachePathIn(folder, number);
         IniSnapshot cache(path);
         if (!cache.Loaded()) {
             RefreshSubscription(rssIni, number);

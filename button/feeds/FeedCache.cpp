@@ -20,6 +20,13 @@ std::wstring FeedCachePath(int number) {
     return DataFile(L"%d.txt", number);
 }
 
+std::wstring FeedCachePathIn(const std::wstring& dataFolder, int number) {
+    if (dataFolder.empty()) return L"";
+    std::wstring path = dataFolder;
+    if (path.back() != L'\\') path += L'\\';
+    return path + std::to_wstring(number) + L".txt";
+}
+
 std::wstring FeedCacheTempPath(int number) {
     return DataFile(L"%d_temp.txt", number);
 }

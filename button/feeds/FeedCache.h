@@ -20,3 +20,6 @@ struct FeedCache {
 // "%d.txt" and "%d_temp.txt" with the number, in the plug-in's data folder.
 std::wstring FeedCachePath(int number);
 std::wstring FeedCacheTempPath(int number);
+// The same for a data folder already looked up: finding the folder costs
+// more than reading a cache, and the menu reads every one.
+std::wstring FeedCachePathIn(const std::wstring& dataFolder, int number);
