@@ -85,6 +85,11 @@ bool KeepsAttribute(const std::wstring& element, const std::wstring& attribute) 
     return false;
 }
 
+bool IsKnownTag(const std::wstring& name) {
+    return InList(kKept, name) || InList(kDroppedWithContent, name) || name == L"font" ||
+           name == L"center" || name == L"nobr";
+}
+
 bool IsLinkAttribute(const std::wstring& name) {
     return name == L"href" || name == L"src";
 }
@@ -157,7 +162,10 @@ bool IsNameChar(wchar_t ch) {
 // comments, declarations and processing instructions are skipped.
 class HtmlReader {
 public:
-    explicit HtmlReader(const std::wstring& html) : html_(html) {}
+    // With knownTagsOnly, "<News>" and the like stay text: plain-text titles
+    // use angle brackets too.
+    HtmlReader(const std::wstring& html, bool knownTagsOnly)
+        : html_(html), knownTagsOnly_(knownTagsOnly) {}
 
     bool Next(Token& token);
     // Skips the raw content of an element up to and including its end tag.
@@ -180,6 +188,7 @@ private:
     }
 
     const std::wstring& html_;
+    bool knownTagsOnly_;
     size_t pos_ = 0;
 };
 
@@ -212,6 +221,10 @@ bool HtmlReader::ReadTag(Token& token) {
     token = Token();
     token.kind = end ? Token::kEnd : Token::kStart;
     token.name = ReadName();
+    if (knownTagsOnly_ && !IsKnownTag(token.name)) {
+        pos_ = start;
+        return false;
+    }
     ReadAttributes(token);
     return true;
 }
@@ -405,7 +418,7 @@ std::wstring SafeLink(const std::wstring& address, const std::wstring& base) {
 }
 
 std::wstring SanitizeHtml(const std::wstring& html, const std::wstring& base) {
-    HtmlReader reader(html);
+    HtmlReader reader(html, false);
     SafeHtmlWriter writer(base);
     Token token;
     while (reader.Next(token)) {
@@ -419,7 +432,7 @@ std::wstring SanitizeHtml(const std::wstring& html, const std::wstring& base) {
 }
 
 std::wstring HtmlToText(const std::wstring& html) {
-    HtmlReader reader(html);
+    HtmlReader reader(html, true);
     std::wstring text;
     Token token;
     while (reader.Next(token)) {

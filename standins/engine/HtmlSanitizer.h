@@ -18,6 +18,7 @@ std::wstring SafeLink(const std::wstring& address, const std::wstring& base);
 // resolve against base.
 std::wstring SanitizeHtml(const std::wstring& html, const std::wstring& base);
 
-// The text of a fragment of HTML: tags dropped, entities decoded, runs of
-// white space made one blank.
+// The text of a title that may hold HTML: known HTML tags dropped (other
+// angle brackets kept as text), entities decoded, runs of white space made
+// one blank.
 std::wstring HtmlToText(const std::wstring& html);
