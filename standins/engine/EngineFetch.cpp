@@ -152,6 +152,7 @@ public:
 
 private:
     bool OpenSession();
+    void SetTimeouts(HINTERNET handle) const;
     // Sends one request; false on a transport failure.
     bool Send(const std::wstring& address, InternetHandle& connection, InternetHandle& handle);
     void ReadBody(HINTERNET handle);
@@ -173,14 +174,18 @@ private:
     FetchResult result_;
 };
 
+void Download::SetTimeouts(HINTERNET handle) const {
+    DWORD connect = limits_.connectTimeoutMs;
+    DWORD receive = limits_.receiveTimeoutMs;
+    InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
+    InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof(receive));
+    InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+}
+
 bool Download::OpenSession() {
     session_.Reset(InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session_) return false;
-    DWORD connect = limits_.connectTimeoutMs;
-    DWORD receive = limits_.receiveTimeoutMs;
-    InternetSetOptionW(session_.Get(), INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
-    InternetSetOptionW(session_.Get(), INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof(receive));
-    InternetSetOptionW(session_.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+    SetTimeouts(session_.Get());
     return true;
 }
 
@@ -211,6 +216,7 @@ bool Download::Send(const std::wstring& address, InternetHandle& connection,
         Fail(GetLastError());
         return false;
     }
+    SetTimeouts(handle.Get());
     std::wstring headers = ConditionalHeaders(request_);
     if (!headers.empty())
         HttpAddRequestHeadersW(handle.Get(), headers.c_str(), static_cast<DWORD>(headers.size()),
@@ -231,8 +237,13 @@ void Download::ReadBody(HINTERNET handle) {
     DWORD total = 0;
     for (;;) {
         if (!TimeLeft()) return Fail(ERROR_INTERNET_TIMEOUT);
+        // Asking for only what has arrived keeps a trickling body from
+        // holding one read far past the deadline.
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(handle, &available, 0, 0)) return Fail(GetLastError());
+        DWORD wanted = available && available < sizeof(buffer) ? available : sizeof(buffer);
         DWORD got = 0;
-        if (!InternetReadFile(handle, buffer, sizeof(buffer), &got)) return Fail(GetLastError());
+        if (!InternetReadFile(handle, buffer, wanted, &got)) return Fail(GetLastError());
         if (got == 0) break;
         total += got;
         if (total > limits_.maxBytes) return Fail(ERROR_FILE_TOO_LARGE);
