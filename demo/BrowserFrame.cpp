@@ -112,7 +112,10 @@ void BrowserFrame::Layout() {
         }
         left = kBandWidth + 4;
     }
-    MoveWindow(view_.Window(), left, y, client.right - left, client.bottom - y, TRUE);
+    // The page is drawn anew, never scrolled with the window's old bits.
+    SetWindowPos(view_.Window(), nullptr, left, y, client.right - left, client.bottom - y,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+    InvalidateRect(view_.Window(), nullptr, FALSE);
 }
 
 void BrowserFrame::PaintCaption(HDC dc) {

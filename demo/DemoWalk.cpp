@@ -30,7 +30,8 @@ void DemoWalk::Picture(const RECT& area, const wchar_t* name) {
     wchar_t file[MAX_PATH];
     swprintf(file, MAX_PATH, L"%02d_%ls.bmp", ++pictures_, name);
     bool saved = SaveScreenArea(area, folder_ + L"\\" + file);
-    Note(std::wstring(L"picture ") + file + (saved ? L"" : L" NOT saved"));
+    std::wstring base = file;
+    Note(L"picture " + base.substr(0, base.size() - 4) + (saved ? L"" : L" NOT saved"));
 }
 
 int DemoWalk::Summary() const {

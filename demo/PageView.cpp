@@ -146,12 +146,7 @@ void PageView::PaintChannel(HDC dc, const RECT& client) {
         Fill(dc, card, c.item);
         Fill(dc, {card.left, card.top, card.left + 4, card.bottom}, c.edge);
         Fill(dc, {card.left, card.bottom - 1, card.right, card.bottom}, c.edge);
-        int left = 30;
-        if (item.unread) {
-            Fill(dc, {30, y + 14, 38, y + 22}, c.title);
-            left = 46;
-        }
-        Text(dc, item.title, {left, y + 8, card.right - 10, y + 30}, c.title, title);
+        Text(dc, item.title, {30, y + 8, card.right - 10, y + 30}, c.title, title);
         Text(dc, item.date, {30, y + 32, card.right - 10, y + 48}, c.date, small);
         Text(dc, item.description, {30, y + 52, card.right - 10, y + 88}, c.description, body,
              DT_WORDBREAK | DT_END_ELLIPSIS);
