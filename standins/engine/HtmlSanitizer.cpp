@@ -271,14 +271,15 @@ void HtmlReader::ReadAttributes(Token& token) {
 }
 
 void HtmlReader::SkipContent(const std::wstring& name) {
-    std::wstring lower = Lower(html_.substr(pos_));
-    size_t end = lower.find(L"</" + name);
-    if (end == std::wstring::npos) {
-        pos_ = html_.size();
+    std::wstring close = L"</" + name;
+    for (size_t at = html_.find(L"</", pos_); at != std::wstring::npos;
+         at = html_.find(L"</", at + 2)) {
+        if (Lower(html_.substr(at, close.size())) != close) continue;
+        pos_ = at;
+        SkipPast(L">");
         return;
     }
-    pos_ += end;
-    SkipPast(L">");
+    pos_ = html_.size();
 }
 
 class SafeHtmlWriter {
