@@ -143,9 +143,14 @@ public:
                 at = end == std::wstring::npos ? markup_.size() : end + 3;
             } else if (ReadTag(markup_, open, &tag)) {
                 at = OnTag(tag);
-            } else {
+            } else if (markup_.compare(open, 2, L"<!") == 0 ||
+                       markup_.compare(open, 2, L"<?") == 0) {
                 size_t end = markup_.find(L'>', open);
                 at = end == std::wstring::npos ? markup_.size() : end + 1;
+            } else {
+                // A '<' that opens no tag is text.
+                OnText(L"<");
+                at = open + 1;
             }
         }
         FlushBlock();
