@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/ChannelDate.h"
@@ -301,6 +302,55 @@ TEST_F(ChannelUpdaterTest, DownloadsStayWithinTheirLimits) {
     EXPECT_EQ(chained.outcome, FetchResult::kFetched);
     EXPECT_EQ(chained.finalAddress, Url(L"/feeds/rss20.xml"));
     DeleteFileW(file.c_str());
+}
+
+TEST_F(ChannelUpdaterTest, PagesUpdateSideBySideAndABrokenStateStartsAfresh) {
+    std::wstring other = page_ + L"_other";
+    ChannelUpdateResult first;
+    ChannelUpdateResult second;
+    std::thread a([&] { first = ChannelUpdater(data_).Update(Fixture(L"rss20.xml"), page_, {}); });
+    std::thread b(
+        [&] { second = ChannelUpdater(data_).Update(Fixture(L"atom10.xml"), other, {}); });
+    a.join();
+    b.join();
+    EXPECT_EQ(first.feedTitle, L"Tom & Jerry's <News>");
+    EXPECT_EQ(second.feedTitle, L"Atom One");
+    ChannelUpdater(data_).Forget(other);
+
+    // A state file cut short by a crash reads as no state: a full fetch.
+    std::wstring state = data_ + L"\\" + page_ + L".channel";
+    std::string bytes = ReadAll(state);
+    ASSERT_FALSE(bytes.empty());
+    WriteWholeFile(state.c_str(), bytes.substr(0, bytes.size() / 2));
+    EXPECT_FALSE(ChannelUpdater(data_).WritePages(page_));
+    ChannelUpdateResult again = Update(Fixture(L"rss20.xml"));
+    EXPECT_TRUE(again.ok);
+    EXPECT_FALSE(again.notModified);
+}
+
+TEST(ChannelStateFile, KeepsEveryTextAsItWas) {
+    ChannelState state;
+    state.title = L"Quotes \" ' <&> and \xD83D\xDE00";
+    state.etag = "\"abc\"";
+    ChannelItem item;
+    item.key = L"k";
+    item.description = L"<pre>line one\n  line two\r\n\tend</pre>";
+    item.read = true;
+    item.stamp = 133000000000000000ULL;
+    state.items.push_back(item);
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    std::wstring path = std::wstring(folder) + L"state_roundtrip.channel";
+    ASSERT_TRUE(SaveChannelState(path, state));
+    ChannelState loaded;
+    ASSERT_TRUE(LoadChannelState(path, loaded));
+    DeleteFileW(path.c_str());
+    EXPECT_EQ(loaded.title, state.title);
+    EXPECT_EQ(loaded.etag, state.etag);
+    ASSERT_EQ(loaded.items.size(), 1u);
+    EXPECT_EQ(loaded.items[0].description, item.description);
+    EXPECT_TRUE(loaded.items[0].read);
+    EXPECT_EQ(loaded.items[0].stamp, item.stamp);
 }
 
 TEST(ChannelMerge, NewestFirstByDateCappedAndReadMarksKept) {
