@@ -13,7 +13,8 @@ const char kPageHead[] =
     "<html xmlns=\"http://www.w3.org/1999/xhtml\">\n<head>\n"
     "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />\n"
     "<style type=\"text/css\">\n"
-    ".mark { color: #d2691e; font-size: 12px; font-weight: bold; margin-right: 6px; }\n"
+    ".mark { float: right; color: #d2691e; font-size: 12px; font-weight: bold; margin-left: 8px; "
+    "}\n"
     "</style>\n"
     "<link rel=\"stylesheet\" type=\"text/css\" href=\"rss.css\" />\n";
 
@@ -31,9 +32,8 @@ std::wstring ChannelTitle(const ChannelState& state) {
 }
 
 // The item's title, linked when its link is one a page may carry.
-std::string TitleDiv(const ChannelItem& item, const std::wstring& base, bool marked) {
+std::string TitleDiv(const ChannelItem& item, const std::wstring& base) {
     std::string div = "<div id=\"title\">";
-    if (marked) div += "<span class=\"mark\">" + ToUtf8(L"\x65B0") + "</span>";  // 新
     std::wstring link = SafeLink(item.link, base);
     std::wstring title = item.title.empty() ? item.link : item.title;
     if (link.empty()) return div + Text(title) + "</div>";
@@ -59,7 +59,9 @@ std::string ChannelHeading(const ChannelState& state) {
 
 std::string ItemDiv(const ChannelItem& item, const std::wstring& base) {
     std::string div = item.read ? "<div id=\"item\">" : "<div id=\"item\" class=\"unread\">";
-    div += TitleDiv(item, base, !item.read);
+    // Beside the title, not in it: the title stays the feed's text.
+    if (!item.read) div += "<span class=\"mark\">" + ToUtf8(L"\x65B0") + "</span>";  // 新
+    div += TitleDiv(item, base);
     std::wstring date = ItemDate(item);
     if (!date.empty()) div += "<div id=\"date\">" + Text(date) + "</div>";
     std::wstring description = SanitizeHtml(item.description, base);
@@ -80,7 +82,7 @@ std::string ChannelPageHtml(const ChannelState& state) {
 std::string ChannelItemList(const ChannelState& state) {
     std::string list = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<html><body>\n";
     for (const ChannelItem& item : state.items) {
-        list += "<div id=\"item\">" + TitleDiv(item, state.base, false);
+        list += "<div id=\"item\">" + TitleDiv(item, state.base);
         if (!ItemDate(item).empty()) list += "<div id=\"date\">" + Text(ItemDate(item)) + "</div>";
         list += "</div>\n";
     }
