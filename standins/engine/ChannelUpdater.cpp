@@ -22,12 +22,24 @@ bool PagesExist(const std::wstring& pageName) {
     return FileExists(base + L".html") && FileExists(base);
 }
 
-// Keeps the validators an answer did not repeat.
-void TakeValidators(const FetchResult& fetched, ChannelState& state) {
-    if (!fetched.etag.empty() || !fetched.lastModified.empty()) {
-        state.etag = fetched.etag;
-        state.lastModified = fetched.lastModified;
+FetchRequest ConditionalRequest(const std::wstring& address, const ChannelState& state) {
+    FetchRequest request;
+    request.address = address;
+    // Validators belong to the address that answered them.
+    if (state.address == address) {
+        request.etag = state.etag;
+        request.lastModified = state.lastModified;
     }
+    return request;
+}
+
+void TakeFeed(const ChannelFeed& feed, const std::wstring& address, const FetchResult& fetched,
+              ChannelState& state) {
+    MergeChannelFeed(feed, CurrentStamp(), state);
+    state.address = address;
+    state.base = fetched.finalAddress;
+    state.etag = fetched.etag;
+    state.lastModified = fetched.lastModified;
 }
 
 ChannelUpdateResult Finished(const ChannelState& state, bool notModified) {
@@ -64,17 +76,10 @@ ChannelUpdateResult ChannelUpdater::Update(const std::wstring& address,
     if (!IsSafePageName(pageName)) return ChannelUpdateResult();
     ChannelState state;
     LoadChannelState(StatePath(pageName), state);
-    FetchRequest request;
-    request.address = address;
-    // Validators belong to the address that answered them.
-    if (state.address == address || state.address.empty()) {
-        request.etag = state.etag;
-        request.lastModified = state.lastModified;
-    }
     std::wstring download = dataFolder_ + pageName + L".download";
-    FetchResult fetched = FetchToFile(request, download, progress);
+    FetchResult fetched = FetchToFile(ConditionalRequest(address, state), download, progress);
     if (fetched.outcome == FetchResult::kNotModified) {
-        TakeValidators(fetched, state);
+        // Only a page that went missing needs writing.
         if (!PagesExist(pageName) && !WriteChannelPages(pageName, state))
             return ChannelUpdateResult();
         Report(progress, 10);
@@ -83,14 +88,10 @@ ChannelUpdateResult ChannelUpdater::Update(const std::wstring& address,
     if (fetched.outcome != FetchResult::kFetched) return ChannelUpdateResult();
     ChannelFeed feed;
     bool parsed = ParseChannelFeed(download, fetched.finalAddress, feed);
-    state.base = fetched.finalAddress;
     DeleteFileW(download.c_str());
     if (!parsed) return ChannelUpdateResult();
     Report(progress, 8);
-    MergeChannelFeed(feed, CurrentStamp(), state);
-    state.address = address;
-    state.etag = fetched.etag;
-    state.lastModified = fetched.lastModified;
+    TakeFeed(feed, address, fetched, state);
     if (!SaveChannelState(StatePath(pageName), state)) return ChannelUpdateResult();
     Report(progress, 9);
     if (!WriteChannelPages(pageName, state)) return ChannelUpdateResult();

@@ -128,16 +128,6 @@ std::wstring ConditionalHeaders(const FetchRequest& request) {
     return std::wstring(headers.begin(), headers.end());
 }
 
-std::wstring Combine(const std::wstring& base, const std::string& relative) {
-    std::wstring wide(relative.begin(), relative.end());
-    DWORD size = static_cast<DWORD>(base.size() + wide.size() + 64);
-    std::wstring out(size, L'\0');
-    if (!InternetCombineUrlW(base.c_str(), wide.c_str(), &out[0], &size, ICU_NO_ENCODE))
-        return std::wstring();
-    out.resize(size);
-    return out;
-}
-
 class Download {
 public:
     Download(const FetchRequest& request, const std::wstring& target,
@@ -276,7 +266,8 @@ FetchResult Download::Run() {
         result_.finalAddress = address;
         result_.status = QueryNumber(handle.Get(), HTTP_QUERY_STATUS_CODE, 0);
         if (IsRedirect(result_.status)) {
-            address = Combine(address, QueryText(handle.Get(), HTTP_QUERY_LOCATION));
+            std::string location = QueryText(handle.Get(), HTTP_QUERY_LOCATION);
+            address = CombineUrl(address, std::wstring(location.begin(), location.end()));
             if (address.empty()) break;
             continue;
         }
@@ -294,6 +285,15 @@ FetchResult Download::Run() {
 }
 
 }  // namespace
+
+std::wstring CombineUrl(const std::wstring& base, const std::wstring& relative) {
+    DWORD size = static_cast<DWORD>(base.size() + relative.size() + 64);
+    std::wstring out(size, L'\0');
+    if (!InternetCombineUrlW(base.c_str(), relative.c_str(), &out[0], &size, ICU_NO_ENCODE))
+        return std::wstring();
+    out.resize(size);
+    return out;
+}
 
 FetchResult FetchToFile(const FetchRequest& request, const std::wstring& target,
                         const std::function<void(int)>& progress, const FetchLimits& limits) {

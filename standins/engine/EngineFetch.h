@@ -35,3 +35,6 @@ struct FetchResult {
 FetchResult FetchToFile(const FetchRequest& request, const std::wstring& target,
                         const std::function<void(int)>& progress,
                         const FetchLimits& limits = FetchLimits());
+
+// relative resolved against base, or "" when WinINet cannot combine them.
+std::wstring CombineUrl(const std::wstring& base, const std::wstring& relative);

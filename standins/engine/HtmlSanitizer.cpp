@@ -1,7 +1,8 @@
 #include "engine/HtmlSanitizer.h"
 
+#include "engine/EngineFetch.h"
+
 #include <windows.h>
-#include <wininet.h>
 
 #include <cwchar>
 #include <cwctype>
@@ -359,15 +360,6 @@ bool HasAllowedScheme(const std::wstring& address) {
 bool IsRelative(const std::wstring& address) {
     size_t colon = address.find_first_of(L":/?#");
     return colon == std::wstring::npos || address[colon] != L':';
-}
-
-std::wstring CombineUrl(const std::wstring& base, const std::wstring& relative) {
-    DWORD size = static_cast<DWORD>(base.size() + relative.size() + 64);
-    std::wstring out(size, L'\0');
-    if (!InternetCombineUrlW(base.c_str(), relative.c_str(), &out[0], &size, ICU_NO_ENCODE))
-        return std::wstring();
-    out.resize(size);
-    return out;
 }
 
 bool IsXmlChar(wchar_t ch) {
