@@ -1,5 +1,5 @@
 #pragma once
-// How tests and the demo steer the stand-in engine from their own process:
+// How tests and the demo steer the engine from their own process:
 // a WM_COPYDATA to the "RSS_Feed" window whose dwData is kEngineScriptTag and
 // whose data is a script, UTF-8 lines of tab-separated fields. The engine
 // runs it before the send returns; what it sends the panes meanwhile is
@@ -16,11 +16,33 @@
 //   generate <count> <batch records>     a tree of count nodes (folders of 50
 //                                        channels), inserts and texts in batches
 //   describe                             the whole tree to every pane
-//   reset                                an empty tree, nothing sent
+//   reset                                an empty tree, saved, nothing sent;
+//                                        the engine's open dialogs cancelled
+//   add <address> [<folder>]             subscribes a feed as the add dialog
+//                                        does (the channel is then fetched)
+//   export <file> [<node>]               the folder's subscriptions (default
+//                                        all) as OPML 2.0, no file dialog
+//   import <file> [<folder>]             an OPML file's subscriptions added
+//   churn <count>                        renames node 1 back and forth and
+//                                        saves after each rename, count times
+//
+// The engine keeps its subscriptions in the folder named by the environment
+// variable FEED_ENGINE_DATA (read at start; default "RssFeed" in the user's
+// application-data folder), so tests point it at a throwaway folder.
+//
+// A second "rundll32 Feed.dll,EntryPoint <address>" hands the address to
+// the running engine as a WM_COPYDATA whose dwData is kEngineAddressTag and
+// whose data is the UTF-16 address; the engine then asks the user with its
+// add-channel dialog.
 #include <windows.h>
 #include <string>
 
 const ULONG_PTR kEngineScriptTag = 0x54534546;
+const ULONG_PTR kEngineAddressTag = 0x44415346;
+
+// Captions of the engine's dialogs (control ids in EngineResources.h).
+const wchar_t kAddChannelCaption[] = L"添加频道";
+const wchar_t kPropertiesCaption[] = L"属性";
 
 inline LRESULT SendEngineScript(const std::string& script, DWORD timeoutMs = 60000) {
     HWND engine = FindWindowA("RSS_Feed", nullptr);

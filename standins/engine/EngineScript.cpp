@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "engine/ChannelFiles.h"
+#include "engine/EngineText.h"
 #include "engine/FeedEngine.h"
 
 namespace {
@@ -18,22 +20,24 @@ std::vector<std::string> Split(const std::string& text, char separator) {
     }
 }
 
-std::wstring FromUtf8(const std::string& text) {
-    int size =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(size > 0 ? size : 0, L'\0');
-    if (size > 0) {
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
-    }
-    return out;
-}
-
 long Number(const std::vector<std::string>& fields, size_t index) {
     return index < fields.size() ? std::strtol(fields[index].c_str(), nullptr, 0) : 0;
 }
 
 std::wstring Field(const std::vector<std::string>& fields, size_t index) {
-    return index < fields.size() ? FromUtf8(fields[index]) : std::wstring();
+    return index < fields.size() ? FromUtf8(fields[index].c_str()) : std::wstring();
+}
+
+// Saves count times, node 1 alternating between two names: a test kills
+// the engine somewhere in between and checks what the file holds.
+void Churn(FeedEngine& engine, long count) {
+    std::wstring base = engine.Model().Find(1)->text;
+    while (!base.empty() && base.back() == L'*') base.pop_back();
+    for (long i = 0; i < count; ++i) {
+        engine.Model().Find(1)->text = base + (i % 2 ? L"" : L"*");
+        engine.Save();
+    }
+    engine.Model().Find(1)->text = base;
 }
 
 bool RunLine(FeedEngine& engine, const std::vector<std::string>& f) {
@@ -65,7 +69,15 @@ bool RunLine(FeedEngine& engine, const std::vector<std::string>& f) {
     } else if (verb == "describe") {
         engine.DescribeAll(nullptr);
     } else if (verb == "reset") {
-        engine.Model().Clear();
+        engine.Reset();
+    } else if (verb == "add" && f.size() >= 2) {
+        engine.AddChannel(static_cast<DWORD>(Number(f, 2)), Field(f, 1));
+    } else if (verb == "export" && f.size() >= 2) {
+        return engine.ExportTo(Field(f, 1), static_cast<DWORD>(Number(f, 2)));
+    } else if (verb == "import" && f.size() >= 2) {
+        return engine.ImportFrom(Field(f, 1), static_cast<DWORD>(Number(f, 2)));
+    } else if (verb == "churn" && engine.Model().Find(1)) {
+        Churn(engine, Number(f, 1));
     } else {
         return false;
     }

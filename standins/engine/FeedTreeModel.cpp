@@ -24,6 +24,16 @@ DWORD FeedTreeModel::NextId() const {
     return next;
 }
 
+std::wstring FeedTreeModel::NewPageName(DWORD id) const {
+    std::wstring page = L"feed_" + std::to_wstring(id);
+    for (int n = 2;; ++n) {
+        bool used = false;
+        for (const FeedNode& node : nodes_) used = used || node.page == page;
+        if (!used) return page;
+        page = L"feed_" + std::to_wstring(id) + L"_" + std::to_wstring(n);
+    }
+}
+
 void FeedTreeModel::Add(const FeedNode& node) {
     if (FeedNode* existing = Find(node.id)) {
         *existing = node;
@@ -43,7 +53,10 @@ void FeedTreeModel::Remove(DWORD id) {
 }
 
 bool FeedTreeModel::IsBelow(DWORD id, DWORD ancestor) const {
-    for (const FeedNode* node = Find(id); node && node->parent; node = Find(node->parent)) {
+    // Bounded: a script may have made two nodes each other's parent.
+    size_t steps = nodes_.size();
+    for (const FeedNode* node = Find(id); node && node->parent && steps--;
+         node = Find(node->parent)) {
         if (node->parent == ancestor) return true;
     }
     return false;
@@ -89,6 +102,12 @@ std::vector<DWORD> FeedTreeModel::ChannelsFor(DWORD id) const {
         if (id == 0 || node.id == id || IsBelow(node.id, id)) result.push_back(node.id);
     }
     return result;
+}
+
+size_t FeedTreeModel::ChildCount(DWORD id) const {
+    size_t count = 0;
+    for (const FeedNode& node : nodes_) count += node.parent == id;
+    return count;
 }
 
 bool FeedTreeModel::HasUnread(DWORD id) const {

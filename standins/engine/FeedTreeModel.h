@@ -1,6 +1,6 @@
 #pragma once
-// The stand-in engine's subscriptions: folders and channels by node id, in
-// the order they were added (parents before their children).
+// The engine's subscriptions: folders and channels by node id, in the order
+// they were added (parents before their children).
 #include <windows.h>
 #include <string>
 #include <vector>
@@ -10,7 +10,10 @@ struct FeedNode {
     DWORD parent = 0;  // 0: top level
     bool folder = false;
     std::wstring text;
-    std::wstring page;  // empty for folders
+    std::wstring page;     // empty for folders
+    std::wstring address;  // the feed; empty for folders and scripted channels
+    bool expanded = true;  // folders only
+    bool titled = false;   // the user or the feed gave the title
     bool unread = false;
     bool failing = false;  // its updates fail
 };
@@ -21,6 +24,8 @@ public:
     FeedNode* Find(DWORD id);
     const FeedNode* Find(DWORD id) const;
     DWORD NextId() const;
+    // A page name no other channel uses.
+    std::wstring NewPageName(DWORD id) const;
 
     // Replaces a node of the same id.
     void Add(const FeedNode& node);
@@ -40,6 +45,7 @@ public:
     std::vector<DWORD> ChannelsFor(DWORD id) const;
     bool HasUnread(DWORD id) const;
     bool IsBelow(DWORD id, DWORD ancestor) const;
+    size_t ChildCount(DWORD id) const;
 
     // count nodes: folders of 50 channels each, named for a benchmark.
     void Generate(size_t count);

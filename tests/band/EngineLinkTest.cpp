@@ -53,10 +53,12 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(CloseEngines());
         SetEnvironmentVariableW(L"FEED_ENGINE_LOG", log_.File(L"engine.log").c_str());
+        SetEnvironmentVariableW(L"FEED_ENGINE_DATA", log_.Path().c_str());
     }
     void TearDown() override {
         EXPECT_TRUE(CloseEngines());
         SetEnvironmentVariableW(L"FEED_ENGINE_LOG", nullptr);
+        SetEnvironmentVariableW(L"FEED_ENGINE_DATA", nullptr);
     }
     std::vector<std::string> EngineLog() { return ReadLines(log_.File(L"engine.log")); }
 

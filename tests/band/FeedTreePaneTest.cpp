@@ -11,6 +11,7 @@
 #include <string>
 
 #include "PaneScene.h"
+#include "engine/EngineResources.h"
 #include "history/UrlHistoryRecorder.h"
 #include "res/resource.h"
 #include "server/EngineProtocol.h"
@@ -862,9 +863,19 @@ TEST_F(FeedTreePaneTest, TextDroppedFromOutsideGoesToTheEngineForTheItemUnderIt)
         hex += byte;
     }
     EXPECT_TRUE(scene.Logged("74 " + scene.PaneId() + " 2 24 " + hex + "00"));
-    // The engine made a channel of it in the folder of the item.
+    // The engine asks the user to subscribe it; cancelled, nothing changes.
+    HWND dialog = nullptr;
+    for (int i = 0; i < 250 && !(dialog && IsWindowVisible(dialog)); ++i) {
+        PumpMessages(20);
+        dialog = FindWindowW(L"#32770", kAddChannelCaption);
+    }
+    ASSERT_TRUE(dialog);
+    wchar_t prefilled[64] = L"";
+    GetDlgItemTextW(dialog, IDC_ADDRESS, prefilled, 64);
+    EXPECT_STREQ(L"http://x.test/feed.xml", prefilled);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     PumpMessages(200);
-    EXPECT_EQ(L"F:1{C:2,http://x.test/feed.xml:2}", scene.Dump());
+    EXPECT_EQ(L"F:1{C:2}", scene.Dump());
 
     char shortText[] = "abc";
     SendMessageA(pane, WM_RSS_DRAG_ENTER, 0, PointParam(scene.TreePoint(20, 300)));

@@ -29,6 +29,9 @@ public:
         SetEnvironmentVariableW(L"TMP", folder_->Path().c_str());
         SetEnvironmentVariableW(L"TEMP", folder_->Path().c_str());
         SetEnvironmentVariableW(L"FEED_ENGINE_LOG", folder_->File(L"engine.log").c_str());
+        // The engine keeps its subscriptions beside the pages, not in the
+        // user's application data.
+        SetEnvironmentVariableW(L"FEED_ENGINE_DATA", folder_->Path().c_str());
         CloseEngines();
         std::wstring band = BuildPath("band/rssband.dll");
         {
@@ -53,13 +56,15 @@ public:
         CloseEngines();
         DestroyWindow(host_);
         SetEnvironmentVariableW(L"FEED_ENGINE_LOG", nullptr);
+        SetEnvironmentVariableW(L"FEED_ENGINE_DATA", nullptr);
         delete folder_;
     }
     static TempFolder& Folder() { return *folder_; }
     static HWND Host() { return host_; }
 
-    PaneScene() {
-        Script("reset");
+    // A pane on an empty tree, or on the tree the engine holds.
+    explicit PaneScene(bool emptyTree = true) {
+        if (emptyTree) Script("reset");
         DeleteFileW(folder_->File(L"engine.log").c_str());
         browser_ = WebBrowserStandin::Create();
         frame_ = new BandSplitterWindow(browser_);

@@ -14,6 +14,8 @@
 #include "browser/BandSite.h"
 #include "browser/PartnerWindow.h"
 #include "browser/WebBrowserStandin.h"
+#include "engine/EngineControl.h"
+#include "server/EngineLink.h"
 #include "server/EngineProtocol.h"
 #include "support/BandTestSupport.h"
 #include "support/TestPaths.h"
@@ -38,6 +40,7 @@ protected:
     static void SetUpTestSuite() {
         log_ = new TempFolder;
         SetEnvironmentVariableW(L"FEED_ENGINE_LOG", log_->File(L"engine.log").c_str());
+        SetEnvironmentVariableW(L"FEED_ENGINE_DATA", log_->Path().c_str());
         CloseEngines();
         HMODULE dll = LoadLibraryW(BuildPath("band/rssband.dll").c_str());
         auto registerServer =
@@ -49,6 +52,7 @@ protected:
     static void TearDownTestSuite() {
         CloseEngines();
         SetEnvironmentVariableW(L"FEED_ENGINE_LOG", nullptr);
+        SetEnvironmentVariableW(L"FEED_ENGINE_DATA", nullptr);
         delete log_;
     }
 
@@ -309,6 +313,19 @@ TEST_F(RssBandTest, SiteCreatesTheBandWindowAndAttachesThePaneToTheEngine) {
 }
 
 TEST_F(RssBandTest, EngineDescribesItsTreeToTheNewPane) {
+    {
+        MessageBoxWatcher slowStart;
+        EngineLink link;
+        std::wstring module = BuildPath("band/rssband.dll");
+        ASSERT_TRUE(link.FindOrStart(std::string(module.begin(), module.end())) ||
+                    WaitForWindowClass("RSS_Feed", 20000));
+    }
+    ASSERT_EQ(5, SendEngineScript(
+                     "reset\n"
+                     "node\t1\t0\tfolder\t新闻\n"
+                     "node\t2\t1\tchannel\t国内新闻\trss_2\n"
+                     "node\t3\t1\tchannel\tTech News\trss_3\n"
+                     "node\t4\t0\tchannel\t博客\trss_4\n"));
     HWND band = Site();
     HWND pane = FindWindowExA(band, nullptr, "RSS_FeedTreePane", nullptr);
     ASSERT_TRUE(pane);
@@ -318,7 +335,7 @@ TEST_F(RssBandTest, EngineDescribesItsTreeToTheNewPane) {
 
     // Inserts first, then the texts out of one batch, re-sent by the pane
     // to itself record by record.
-    ASSERT_EQ(9u, spy.seen.size());
+    ASSERT_EQ(10u, spy.seen.size());
     EXPECT_EQ(WM_RSS_FOLDER, spy.seen[0].message);
     EXPECT_EQ(1u, spy.seen[0].wParam);
     EXPECT_EQ(WM_RSS_CHANNEL, spy.seen[1].message);
@@ -331,7 +348,10 @@ TEST_F(RssBandTest, EngineDescribesItsTreeToTheNewPane) {
     EXPECT_EQ(L"国内新闻", spy.seen[5].item);
     EXPECT_EQ(L"rss_2", spy.seen[5].page);
     EXPECT_EQ(L"Tech News", spy.seen[6].item);
-    EXPECT_EQ(WM_RSS_EXPAND, spy.seen[8].message);
+    // The folder's children sorted once they have their texts.
+    EXPECT_EQ(WM_RSS_SORT, spy.seen[8].message);
+    EXPECT_EQ(1u, spy.seen[8].wParam);
+    EXPECT_EQ(WM_RSS_EXPAND, spy.seen[9].message);
     Unsite();
 }
 

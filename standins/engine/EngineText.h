@@ -1,0 +1,12 @@
+#pragma once
+// Text helpers of the engine: the band's dropped links and rundll32's
+// command line arrive in the ANSI code page; its files are UTF-8 (see
+// ChannelFiles.h for those conversions).
+#include <windows.h>
+#include <string>
+
+std::wstring WideFromAnsi(const char* text, size_t length);
+// For text and attribute values of XML.
+std::string XmlEscape(const std::wstring& text);
+// Leading and trailing blanks, line breaks and quotes removed.
+std::wstring TrimAddress(const std::wstring& text);
