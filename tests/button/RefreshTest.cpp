@@ -180,24 +180,28 @@ TEST(Refresh, TheStaleTimerKeepsFiringWhileBlockedAndStopsOnceItsRefreshStarts) 
 }
 
 TEST(Refresh, DestroyingAButtonWhileItDownloadsNeitherHangsNorLeavesTheMutex) {
-    // A body that never ends: the download runs until it is stopped.
-    scene::WriteStore({Feed(L"/_endless?tag=endless"), Feed(L"/feeds/rss20.xml")});
-    {
-        Scene scene;
-        ASSERT_TRUE(scene.Ok());
-        scene.Host().Send(kCodeCommand, kCmdRefreshAll);
-        ASSERT_TRUE(scene.WaitForNotifications(1, 5000));
-        scene.Host().Pump(300);
-        ASSERT_TRUE(scene::MutexExists());
-        DWORD start = GetTickCount();
-        EXPECT_EQ(scene.Host().Send(kCodeUnload), 1);
-        EXPECT_LT(GetTickCount() - start, 1500u);
-        EXPECT_FALSE(scene::MutexExists());
-        EXPECT_EQ(scene::SharedRefreshFlag(scene.Host().Plugin()), 0);
-        // Stopped, not failed: neither subscription was stamped.
-        EXPECT_EQ(UpdTime(1), -1);
-        EXPECT_EQ(UpdTime(2), -1);
-        scene.Host().Send(kCodeAttach);  // a fresh button for the scene's end
+    // A body that never ends, and a server that withholds even the headers:
+    // either download runs until it is stopped.
+    for (const wchar_t* stalled : {L"/_endless?tag=endless", L"/feeds/atom10.xml?delay=30"}) {
+        SCOPED_TRACE(testing::Message() << stalled);
+        scene::WriteStore({Feed(stalled), Feed(L"/feeds/rss20.xml")});
+        {
+            Scene scene;
+            ASSERT_TRUE(scene.Ok());
+            scene.Host().Send(kCodeCommand, kCmdRefreshAll);
+            ASSERT_TRUE(scene.WaitForNotifications(1, 5000));
+            scene.Host().Pump(300);
+            ASSERT_TRUE(scene::MutexExists());
+            DWORD start = GetTickCount();
+            EXPECT_EQ(scene.Host().Send(kCodeUnload), 1);
+            EXPECT_LT(GetTickCount() - start, 1500u);
+            EXPECT_FALSE(scene::MutexExists());
+            EXPECT_EQ(scene::SharedRefreshFlag(scene.Host().Plugin()), 0);
+            // Stopped, not failed: neither subscription was stamped.
+            EXPECT_EQ(UpdTime(1), -1);
+            EXPECT_EQ(UpdTime(2), -1);
+            scene.Host().Send(kCodeAttach);  // a fresh button for the scene's end
+        }
     }
     // The session can refresh again.
     Scene next;
