@@ -2,7 +2,12 @@
 ; page and style sheets under Program Files, the toolbar button in the host
 ; toolbar's plug-in folder. Built from the i686 tree:
 ;   makensis -DBUILD_DIR=<i686 build tree> -DOUT_FILE=<setup.exe> feedreader.nsi
+; The test suite also builds it from the x86_64 tree with
+; -DTARGET=amd64-unicode, to run the same script under a 64-bit Wine.
 Unicode true
+!ifdef TARGET
+  Target ${TARGET}
+!endif
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
@@ -15,8 +20,8 @@ RequestExecutionLevel admin
 
 !define PRODUCT "RSS订阅"
 !define VERSION "1.0.0.1"
-; The folder the host toolbar loads its plug-ins from, under its data root.
-!define PLUGIN_DIR "$APPDATA\OMBERLY\PembaToolbar\plugins"
+!include "LogicLib.nsh"
+!include "WinVer.nsh"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\FeedReader"
 
 Name "${PRODUCT}"
@@ -29,6 +34,25 @@ VIAddVersionKey "ProductName" "${PRODUCT}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "FileDescription" "${PRODUCT} 安装程序"
+
+; The folder the host toolbar loads its plug-ins from, under its data root:
+; the user's application data, or on Vista and later its LocalLow sibling,
+; the one place a protected-mode browser may write.
+Var PluginDir
+!macro FindPluginDir
+  ${If} ${AtLeastWinVista}
+    GetFullPathName $PluginDir "$APPDATA\..\LocalLow"
+    StrCpy $PluginDir "$PluginDir\OMBERLY\PembaToolbar\plugins"
+  ${Else}
+    StrCpy $PluginDir "$APPDATA\OMBERLY\PembaToolbar\plugins"
+  ${EndIf}
+!macroend
+Function .onInit
+  !insertmacro FindPluginDir
+FunctionEnd
+Function un.onInit
+  !insertmacro FindPluginDir
+FunctionEnd
 
 Page directory
 Page instfiles
@@ -45,7 +69,7 @@ Section "Install"
   SetOutPath "$INSTDIR\css"
   File "${BUILD_DIR}\band\css\*.*"
 
-  SetOutPath "${PLUGIN_DIR}"
+  SetOutPath "$PluginDir"
   File "${BUILD_DIR}\button\rssbutton.dll"
 
   SetOutPath "$INSTDIR"
@@ -60,7 +84,7 @@ Section "Install"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "PluginFolder" "${PLUGIN_DIR}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "PluginFolder" "$PluginDir"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
@@ -78,7 +102,7 @@ Section "Uninstall"
 
   ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "PluginFolder"
   StrCmp $1 "" 0 +2
-    StrCpy $1 "${PLUGIN_DIR}"
+    StrCpy $1 "$PluginDir"
   Delete "$1\rssbutton.dll"
   ; Other plug-ins may share the folder: only an empty one goes.
   RMDir "$1"

@@ -1,7 +1,7 @@
 #!/bin/bash
-# Builds the setup program from the i686 tree and checks it without running
-# it: NSIS stubs are 32-bit, and wine64 runs 32-bit programs only through the
-# 32-bit loader (under emulation here, far too slowly for the suite).
+# Builds the shipped setup program from the i686 tree and checks it without
+# running it (the suite's Wine is 64-bit; installer_roundtrip.sh runs an
+# amd64 build of the same script).
 # Checks that the uninstaller takes away every file the installer puts down,
 # undoes the band's registration, and that the program is a PE32 NSIS
 # installer carrying the product's name and version.
