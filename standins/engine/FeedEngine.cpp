@@ -350,9 +350,8 @@ void FeedEngine::ShowAddDialog() {
     if (dialogOpen_) return;
     DWORD folder = pendingFolder_;
     AddChannelDialog dialog(pendingAddress_);
-    dialogOpen_ = true;
-    INT_PTR answer = dialog.Run(instance_, IDD_ADD_CHANNEL, nullptr);
-    dialogOpen_ = false;
+    INT_PTR answer = 0;
+    if (!RunDialog(dialog, IDD_ADD_CHANNEL, answer)) return;
     // The dialog's own loop handled requests meanwhile: the folder may be gone.
     if (!model_.Find(folder)) folder = 0;
     if (answer == IDOK) {
@@ -362,13 +361,22 @@ void FeedEngine::ShowAddDialog() {
     }
 }
 
+// False when the tree was reset while the dialog was open: its answer
+// belongs to nodes that are gone, whatever ids they shared.
+bool FeedEngine::RunDialog(ModalDialog& dialog, int templateId, INT_PTR& answer) {
+    DWORD generation = generation_;
+    dialogOpen_ = true;
+    answer = dialog.Run(instance_, templateId, nullptr);
+    dialogOpen_ = false;
+    return generation == generation_;
+}
+
 void FeedEngine::ShowProperties(DWORD id) {
     const FeedNode* node = model_.Find(id);
     if (!node || dialogOpen_) return;
     PropertiesDialog dialog(node->text, node->address, node->folder);
-    dialogOpen_ = true;
-    INT_PTR answer = dialog.Run(instance_, IDD_PROPERTIES, nullptr);
-    dialogOpen_ = false;
+    INT_PTR answer = 0;
+    if (!RunDialog(dialog, IDD_PROPERTIES, answer)) return;
     FeedNode* edited = model_.Find(id);
     if (answer != IDOK || !edited) return;
     bool renamed = dialog.Title() != edited->text;
@@ -474,6 +482,7 @@ void FeedEngine::SetExpanded(DWORD id, bool expanded) {
 }
 
 void FeedEngine::Reset() {
+    ++generation_;
     CancelDialogs();
     model_.Clear();
     Save();

@@ -13,6 +13,7 @@
 
 #include "engine/BatchWriter.h"
 #include "engine/FeedTreeModel.h"
+#include "engine/ModalDialog.h"
 #include "engine/RequestLog.h"
 #include "engine/SubscriptionFile.h"
 #include "engine/UpdateWorker.h"
@@ -84,6 +85,7 @@ private:
     void ShowUnread(DWORD node) const;
     void SendText(const FeedNode& node) const;
     void CancelDialogs() const;
+    bool RunDialog(ModalDialog& dialog, int templateId, INT_PTR& answer);
 
     std::wstring dataFolder_;
     FeedTreeModel model_;
@@ -94,6 +96,7 @@ private:
     HWND window_ = nullptr;
     std::unique_ptr<UpdateWorker> worker_;
     bool dialogOpen_ = false;
+    DWORD generation_ = 0;  // of the tree, counted by resets
     DWORD pendingFolder_ = 0;
     std::wstring pendingAddress_;
     DWORD lastAutoUpdate_ = 0;
