@@ -6,10 +6,11 @@
 
 namespace {
 
-// Before "rss.css", so that every sheet can restyle the unread mark.
+// No document type: the harvest's XML parser would go and fetch its DTD.
+// The style comes before "rss.css", so that every sheet can restyle the
+// unread mark.
 const char kPageHead[] =
-    "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "
-    "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd\">\n"
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
     "<html xmlns=\"http://www.w3.org/1999/xhtml\">\n<head>\n"
     "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />\n"
     "<style type=\"text/css\">\n"
@@ -79,22 +80,12 @@ std::string ChannelPageHtml(const ChannelState& state) {
     return page + "</body>\n</html>\n";
 }
 
-std::string ChannelItemList(const ChannelState& state) {
-    std::string list = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<html><body>\n";
-    for (const ChannelItem& item : state.items) {
-        list += "<div id=\"item\">" + TitleDiv(item, state.base);
-        if (!ItemDate(item).empty()) list += "<div id=\"date\">" + Text(ItemDate(item)) + "</div>";
-        list += "</div>\n";
-    }
-    return list + "</body></html>\n";
-}
-
 bool WriteChannelPages(const std::wstring& page, const ChannelState& state) {
     std::wstring folder = TempFolder();
     if (folder.empty() || page.empty()) return false;
     std::wstring base = folder + page;
-    return WriteFileReplacing(base + L".html", ChannelPageHtml(state)) &&
-           WriteFileReplacing(base, ChannelItemList(state));
+    std::string text = ChannelPageHtml(state);
+    return WriteFileReplacing(base + L".html", text) && WriteFileReplacing(base, text);
 }
 
 std::vector<ChannelItem> SampleItems(const std::wstring& channel, const std::wstring& page) {

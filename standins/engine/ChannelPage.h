@@ -1,8 +1,9 @@
 #pragma once
 // The two files the engine writes for a channel into the temporary folder:
 // the page the band shows ("<page name>.html", styled by "rss.css" beside
-// it) and the item list it harvests ("<page name>", no extension), which is
-// well-formed XML: div id="item" / div id="title" / a href per item.
+// it) and the item list it harvests ("<page name>", no extension). Both hold
+// the same well-formed XHTML: div id="item" / div id="title" / a href per
+// item.
 #include <windows.h>
 #include <string>
 #include <vector>
@@ -12,9 +13,6 @@
 
 // The page (UTF-8). Feed texts are escaped, descriptions sanitised.
 std::string ChannelPageHtml(const ChannelState& state);
-
-// The item list (UTF-8 XML).
-std::string ChannelItemList(const ChannelState& state);
 
 // Writes both files, each replaced whole; false when either cannot be written.
 bool WriteChannelPages(const std::wstring& page, const ChannelState& state);
