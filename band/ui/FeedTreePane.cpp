@@ -207,6 +207,10 @@ LRESULT FeedTreePane::OnCopyData(WPARAM wParam, LPARAM lParam) {
 }
 
 void FeedTreePane::SendRecord(UINT message, WPARAM wParam, LPARAM lParam) {
+    // A batch carries what the relay passes, and no batch within: a window
+    // message of another kind (a notification, a command, a close) would act
+    // on the sender's pointers or run the user's commands.
+    if (!FeedTreePaneAgent::IsRelayed(message) || message == WM_COPYDATA) return;
     Record outer = record_;
     record_ = {true, message, wParam, lParam};
     SendMessageA(Handle(), message, wParam, lParam);

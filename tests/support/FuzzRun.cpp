@@ -17,19 +17,23 @@ HangWatch::~HangWatch() {
 
 void HangWatch::Start(int variant) {
     InterlockedExchange(&variant_, variant);
-    InterlockedExchange(&started_, static_cast<LONG>(GetTickCount() | 1));
+    InterlockedExchange(&started_, static_cast<LONG>(GetTickCount()));
+    InterlockedExchange(&active_, 1);
 }
 
 void HangWatch::Stop() {
-    InterlockedExchange(&started_, 0);
+    InterlockedExchange(&active_, 0);
 }
 
 DWORD WINAPI HangWatch::Watch(void* self) {
     auto* watch = static_cast<HangWatch*>(self);
     while (!watch->done_) {
         Sleep(100);
+        if (!watch->active_) continue;
+        // Read before the clock, so that a variant started meanwhile never
+        // looks older than it is.
         DWORD started = static_cast<DWORD>(watch->started_);
-        if (started && GetTickCount() - started > watch->limitMs_) {
+        if (watch->active_ && GetTickCount() - started > watch->limitMs_) {
             printf("target: %s hangs on variant %ld\n", watch->target_, watch->variant_);
             fflush(stdout);
             ExitProcess(3);

@@ -26,6 +26,7 @@ private:
     DWORD limitMs_;
     HANDLE thread_ = nullptr;
     volatile LONG done_ = 0;
+    volatile LONG active_ = 0;
     volatile LONG started_ = 0;
     volatile LONG variant_ = 0;
 };

@@ -44,7 +44,7 @@ Mutator::Bytes Mutator::Derive(const Bytes& source, int kind) {
 }
 
 Mutator::Bytes Mutator::DeriveBytes(const Bytes& source) {
-    static const int kPlainKinds[] = {kFlipBits,    kCut,     kDuplicateSpan, kDeleteSpan,
+    static const int kPlainKinds[] = {kFlipBits,    kCut,      kDuplicateSpan, kDeleteSpan,
                                       kInvalidUtf8, kNulBytes, kSplice};
     return Derive(source, kPlainKinds[Pick(0, sizeof kPlainKinds / sizeof kPlainKinds[0] - 1)]);
 }
@@ -129,8 +129,12 @@ void Mutator::ManyItems(Bytes& text) {
 }
 
 Mutator::Bytes Mutator::InvalidUtf8() {
-    static const char* const kBad[] = {"\xC0\xAF",         "\xFF\xFE",     "\x80",
-                                       "\xED\xA0\x80",     "\xF4\x90\x80\x80", "\xE4\xB8",
+    static const char* const kBad[] = {"\xC0\xAF",
+                                       "\xFF\xFE",
+                                       "\x80",
+                                       "\xED\xA0\x80",
+                                       "\xF4\x90\x80\x80",
+                                       "\xE4\xB8",
                                        "\xF8\x88\x80\x80\x80"};
     return kBad[Pick(0, sizeof kBad / sizeof kBad[0] - 1)];
 }

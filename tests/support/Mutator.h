@@ -12,17 +12,17 @@ public:
 
     enum Kind {
         kFlipBits,
-        kCut,             // at one of the length classes: nothing, one byte, head, middle, end
+        kCut,  // at one of the length classes: nothing, one byte, head, middle, end
         kDuplicateSpan,
         kDeleteSpan,
-        kHugeAttribute,   // an attribute of up to 300,000 bytes inside some tag
-        kHugeText,        // up to a million bytes of text after some tag
-        kDeepNesting,     // a feed nested 100,000 levels deep
-        kManyItems,       // thousands of copies of the first item
+        kHugeAttribute,  // an attribute of up to 300,000 bytes inside some tag
+        kHugeText,       // up to a million bytes of text after some tag
+        kDeepNesting,    // a feed nested 100,000 levels deep
+        kManyItems,      // thousands of copies of the first item
         kInvalidUtf8,
-        kDeclareEncoding, // an XML declaration naming an encoding the bytes do not use
+        kDeclareEncoding,  // an XML declaration naming an encoding the bytes do not use
         kNulBytes,
-        kSplice,          // random bytes at random places
+        kSplice,  // random bytes at random places
         kKindCount
     };
 
