@@ -14,8 +14,8 @@ const char kPageHead[] =
     "<html xmlns=\"http://www.w3.org/1999/xhtml\">\n<head>\n"
     "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />\n"
     "<style type=\"text/css\">\n"
-    ".mark { float: right; color: #d2691e; font-size: 12px; font-weight: bold; margin-left: 8px; "
-    "}\n"
+    ".mark { float: right; margin-left: 8px;\n"
+    "        color: #d2691e; font-size: 12px; font-weight: bold; }\n"
     "</style>\n"
     "<link rel=\"stylesheet\" type=\"text/css\" href=\"rss.css\" />\n";
 
