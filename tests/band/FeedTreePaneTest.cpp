@@ -703,6 +703,12 @@ TEST_F(FeedTreePaneTest, ContextMenuFromTheToolbarAndOverAnItem) {
     EXPECT_FALSE(look.deleteState & MF_GRAYED);
     EXPECT_FALSE(look.propertiesState & MF_GRAYED);
     EXPECT_TRUE(scene.WaitForLog("2029 2 0"));
+    // The engine answers with its properties dialog; the user closes it.
+    HWND properties = nullptr;
+    for (int i = 0; i < 100 && !properties; ++i, Sleep(20))
+        properties = FindWindowW(L"#32770", kPropertiesCaption);
+    EXPECT_NE(nullptr, properties);
+    if (properties) SendMessageW(properties, WM_COMMAND, IDCANCEL, 0);
 }
 
 // ---- drag and drop
