@@ -16,6 +16,9 @@ namespace {
 // Entry texts are short; the site entry's format shorter still.
 constexpr int kEntryTextLength = 29;
 constexpr int kSiteFormatLength = 9;
+// The fetch of a feed without cache holds the browser's thread while the menu
+// is built: a stalled server may hold it this long at most.
+constexpr DWORD kMenuFetchMs = 10000;
 
 std::wstring EntryText(UINT stringId, int capacity = kEntryTextLength) {
     wchar_t text[kEntryTextLength] = L"";
@@ -93,7 +96,7 @@ void AppendButtonMenuEntries(HMENU popup, const wchar_t* rssIni, const ButtonMen
         std::wstring path = FeedCachePathIn(folder, number);
         IniSnapshot cache(path);
         if (!cache.Loaded()) {
-            RefreshSubscription(rssIni, number);
+            RefreshSubscription(rssIni, number, nullptr, kMenuFetchMs);
             cache = IniSnapshot(path);
         }
         HMENU submenu = BuildSubscriptionMenu(rss, cache, number, state.refreshing);

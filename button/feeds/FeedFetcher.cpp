@@ -24,13 +24,17 @@ bool PrefersDirectDownload(const wchar_t* address) {
 
 int FetchFeed(const wchar_t* address, const wchar_t* target, const DownloadGuard& guard) {
     if (!address || !*address || !target) return 0;
+    // Both methods share one time limit: a server that stalls the first must
+    // not get the whole time again from the second.
+    const DownloadGuard timed = guard.Restarted();
+    auto mayRetry = [&timed] { return !timed.Cancelled() && !timed.Expired(); };
     bool fetched;
     if (PrefersDirectDownload(address)) {
-        fetched = DirectFetch(address, target, guard) ||
-                  (!guard.Cancelled() && SystemDownload(address, target, guard));
+        fetched = DirectFetch(address, target, timed) ||
+                  (mayRetry() && SystemDownload(address, target, timed));
     } else {
-        fetched = SystemDownload(address, target, guard) ||
-                  (!guard.Cancelled() && DirectFetch(address, target, guard));
+        fetched = SystemDownload(address, target, timed) ||
+                  (mayRetry() && DirectFetch(address, target, timed));
     }
     return fetched ? 1 : 0;
 }

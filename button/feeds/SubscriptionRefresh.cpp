@@ -46,7 +46,8 @@ bool SameAddress(const wchar_t* rssIni, int number, const std::wstring& address)
 
 }  // namespace
 
-int RefreshSubscription(const wchar_t* rssIni, int number, const DownloadCancel* stop) {
+int RefreshSubscription(const wchar_t* rssIni, int number, const DownloadCancel* stop,
+                        DWORD timeLimitMs) {
     wchar_t tempFolder[MAX_PATH];
     DWORD length = GetTempPathW(MAX_PATH, tempFolder);
     if (!length || length >= MAX_PATH) return 0;
@@ -55,6 +56,7 @@ int RefreshSubscription(const wchar_t* rssIni, int number, const DownloadCancel*
     std::wstring target = DownloadPath(tempFolder, number);
     DownloadGuard guard;
     guard.cancel = stop;
+    if (timeLimitMs) guard.timeLimitMs = timeLimitMs;
 
     // A download that failed parses nothing: a "%d.xml" left by an earlier
     // run is not this feed's new content.

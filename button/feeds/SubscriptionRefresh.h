@@ -11,7 +11,9 @@
 // 1 when the feed was fetched and parsed. The subscription's updTime is
 // written also when the download or the parse failed, so a failing feed waits
 // a day before the stale refresh tries it again; a stopped one is not stamped.
-int RefreshSubscription(const wchar_t* rssIni, int number, const DownloadCancel* stop = nullptr);
+// timeLimitMs, when not 0, replaces the download's usual time limit.
+int RefreshSubscription(const wchar_t* rssIni, int number, const DownloadCancel* stop = nullptr,
+                        DWORD timeLimitMs = 0);
 
 // Subscriptions 1..count in order.
 void RefreshAll(const wchar_t* rssIni, const DownloadCancel* stop = nullptr);

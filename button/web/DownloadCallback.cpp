@@ -34,6 +34,7 @@ void DownloadCallback::ReleaseBinding() {
 
 bool DownloadCallback::MustStop(ULONG progress, ULONG progressMax, ULONG statusCode) {
     if (guard_.Cancelled()) return cancelled_ = true;
+    if (guard_.Expired()) return timedOut_ = true;
     // Some monikers report a redirect only as one more request sent.
     if (statusCode == BINDSTATUS_REDIRECTING) ++redirects_;
     if (statusCode == BINDSTATUS_SENDINGREQUEST) ++requestsSent_;

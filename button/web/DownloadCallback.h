@@ -6,8 +6,8 @@
 
 // The status callback given to URLDownloadToFileW: asks for a fresh copy that
 // bypasses the cache, and aborts the transfer from its progress notification
-// when the guard's size limit is passed, its cancel flag is raised or the
-// redirects do not end; keeps the HTTP status, since an error page is no feed. A stack
+// when the guard's size or time limit is passed, its cancel flag is raised or
+// the redirects do not end; keeps the HTTP status, since an error page is no feed. A stack
 // object: AddRef and Release do not count.
 class DownloadCallback : public IBindStatusCallback, public IHttpNegotiate {
 public:
@@ -16,7 +16,7 @@ public:
     DownloadCallback(const DownloadCallback&) = delete;
     DownloadCallback& operator=(const DownloadCallback&) = delete;
 
-    bool Aborted() const { return tooLarge_ || cancelled_ || redirectLoop_; }
+    bool Aborted() const { return tooLarge_ || cancelled_ || redirectLoop_ || timedOut_; }
     bool TooLarge() const { return tooLarge_; }
     // The HTTP status of the last response, 0 when none was seen.
     DWORD ResponseCode() const { return responseCode_; }
@@ -56,6 +56,7 @@ private:
     bool tooLarge_ = false;
     bool cancelled_ = false;
     bool redirectLoop_ = false;
+    bool timedOut_ = false;
     int redirects_ = 0;
     int requestsSent_ = 0;
     DWORD responseCode_ = 0;

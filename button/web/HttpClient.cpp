@@ -19,7 +19,14 @@ DWORD ErrorOr(DWORD fallback) {
 DWORD HttpClient::Open(const wchar_t* agent, DWORD flags) {
     Close();
     internet_ = InternetOpenW(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, flags);
-    return internet_ ? 0 : ErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+    if (!internet_) return ErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+    // A server that accepts and then stays silent ends no later than the
+    // guard's time limit.
+    DWORD wait = guard_.RemainingMs() ? guard_.RemainingMs() : 1;
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                         INTERNET_OPTION_RECEIVE_TIMEOUT})
+        InternetSetOptionW(internet_, option, &wait, sizeof wait);
+    return 0;
 }
 
 DWORD HttpClient::Connect(const wchar_t* server, INTERNET_PORT port, DWORD_PTR context) {
@@ -94,6 +101,7 @@ DWORD HttpClient::Send(const char* body, DWORD length) {
     for (int redirects = 0;; ++redirects) {
         if (!HttpSendRequestW(request_, nullptr, 0, const_cast<char*>(body), body ? length : 0))
             return ErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+        if (guard_.Expired()) return kDownloadTimedOut;
         std::wstring target = RedirectTarget();
         if (target.empty()) return 0;
         if (redirects == kMaxRedirects) return ERROR_HTTP_REDIRECT_FAILED;
@@ -169,7 +177,15 @@ long long HttpClient::ContentLength() {
 
 HttpClient::ReadStep HttpClient::ReadChunk(char* buffer, DWORD* got, DWORD* error) {
     *got = 0;
-    if (!InternetReadFile(request_, buffer, kChunk, got)) {
+    // Only what has arrived is asked for: a full chunk from a server that
+    // drips would block long after the guard's time limit.
+    DWORD available = 0;
+    if (!InternetQueryDataAvailable(request_, &available, 0, 0)) {
+        *error = ErrorOr(ERROR_INTERNET_CONNECTION_RESET);
+        return ReadStep::kFailed;
+    }
+    if (available == 0) return ReadStep::kEnd;
+    if (!InternetReadFile(request_, buffer, available < kChunk ? available : kChunk, got)) {
         *error = ErrorOr(ERROR_INTERNET_CONNECTION_RESET);
         return ReadStep::kFailed;
     }
@@ -179,6 +195,7 @@ HttpClient::ReadStep HttpClient::ReadChunk(char* buffer, DWORD* got, DWORD* erro
 DWORD HttpClient::CheckGuard(ULONGLONG total) const {
     if (guard_.Cancelled()) return kDownloadCancelled;
     if (total > guard_.maxBytes) return kDownloadTooLarge;
+    if (guard_.Expired()) return kDownloadTimedOut;
     return 0;
 }
 
@@ -192,6 +209,11 @@ DWORD HttpClient::ReadToMemory(std::string& body) {
         if (stop) return stop;
         body.append(buffer, got);
     }
+    if (error) return error;
+    // A connection closed before the announced length is no complete reply.
+    long long announced = ContentLength();
+    if (announced >= 0 && static_cast<ULONGLONG>(announced) != body.size())
+        return ERROR_INTERNET_CONNECTION_RESET;
     return 0;
 }
 

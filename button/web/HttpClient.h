@@ -34,8 +34,9 @@ public:
     DWORD Send(const char* body, DWORD length);
     // The HTTP status of the sent request, 0 when unknown.
     DWORD StatusCode();
-    // Collects the body; stops at the guard's limit or cancel flag and then
-    // returns kDownloadTooLarge or kDownloadCancelled with what was read.
+    // Collects the body; stops at the guard's limits or cancel flag and then
+    // returns kDownloadTooLarge, kDownloadTimedOut or kDownloadCancelled with
+    // what was read. A broken connection returns its error.
     DWORD ReadToMemory(std::string& body);
     // Writes the body into path. A body the file did not fully take, a broken
     // connection, the size limit and the cancel flag fail, and a file that

@@ -14,6 +14,7 @@ Query options, on any file or generated path:
   status=N    answer with status N and a short text body instead
   delay=S     wait S seconds (at most 30) before answering
   drip=MS     send the body in 64-byte pieces, MS milliseconds apart
+  piece=N     with drip: pieces of N bytes instead (at least 1)
   cut=N       announce the full Content-Length, close after N body bytes
   type=MIME   Content-Type of the answer
   tag=NAME    label stored with the request, for /_requests?tag=NAME
@@ -26,7 +27,8 @@ Generated paths:
                                   Content-Length unless chunked
   /_endless                       a body without length that runs until the
                                   client leaves, 60 s or 256 MiB
-  /_feed?items=N                  an RSS 2.0 document with N items
+  /_feed?items=N[&pad=B]          an RSS 2.0 document with N items, each with
+                                  a description of B filler bytes
 
 Web reader of the mail service:
   /cgi-bin/reader_subscribe?...&url=FEED&...
@@ -177,11 +179,13 @@ class Handler(BaseHTTPRequestHandler):
 
     def route_feed(self):
         items = min(int(self.query.get("items", 3)), 100000)
+        pad = "p" * min(int(self.query.get("pad", 0)), 4096)
+        description = "<description>%s</description>" % pad if pad else ""
         parts = ['<?xml version="1.0" encoding="UTF-8"?>\n<rss version="2.0"><channel>'
                  "<title>Generated</title><link>http://example.org/</link>"]
         for k in range(1, items + 1):
-            parts.append("<item><title>Item %d</title><link>http://example.org/%d</link></item>"
-                         % (k, k))
+            parts.append("<item><title>Item %d</title><link>http://example.org/%d</link>%s</item>"
+                         % (k, k, description))
         parts.append("</channel></rss>\n")
         self.reply(200, "".join(parts).encode("utf-8"), "text/xml")
 
@@ -246,12 +250,13 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.write(body)
             return
         pause = min(float(drip), 1000.0) / 1000.0
+        piece = max(1, int(self.query.get("piece", PIECE)))
         deadline = time.monotonic() + MAX_STREAM_SECONDS
-        for start in range(0, len(body), PIECE):
+        for start in range(0, len(body), piece):
             if time.monotonic() > deadline:
                 self.close_connection = True
                 return
-            self.wfile.write(body[start:start + PIECE])
+            self.wfile.write(body[start:start + piece])
             self.wfile.flush()
             time.sleep(pause)
 

@@ -1,0 +1,172 @@
+// Refreshes against servers that misbehave: a body without end, a drip of one
+// byte a second, 304 and 500 answers with bodies, a redirect loop, a reply
+// cut half way, a 40 MiB feed, and a server that stalls while the user opens
+// the menu. Each ends within the bound the test names, keeps the previous
+// cache, is stamped as a failed refresh is, and never holds the caller's
+// thread for long.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "ButtonSceneSupport.h"
+#include "core/MenuCommand.h"
+#include "feeds/ReadMarks.h"
+#include "feeds/SubscriptionRefresh.h"
+#include "feeds/SubscriptionStore.h"
+#include "support/FuzzRun.h"
+#include "web/HttpClient.h"
+
+using namespace feedtest;
+
+namespace {
+
+// Shortened from the product's 30 s for the in-process cases.
+constexpr DWORD kTestTimeLimitMs = 4000;
+// What the store operations of the browser's thread may wait at most while
+// a refresh runs beside them.
+constexpr DWORD kUiStallMs = 500;
+
+struct Hostile {
+    const wchar_t* path;
+    const char* what;
+    DWORD boundMs;
+};
+
+long UpdTime(int number) {
+    return ReadIniNumber(scene::RssIni().c_str(), NumberedSection(L"rss", number).c_str(),
+                         L"updTime", -1);
+}
+
+std::wstring TempFolderPath() {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    return folder;
+}
+
+std::set<std::wstring> WithoutAbandoned(std::set<std::wstring> names) {
+    for (auto it = names.begin(); it != names.end();)
+        it = it->compare(0, 2, L"_d") == 0 ? names.erase(it) : std::next(it);
+    return names;
+}
+
+class HostileServerTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetDefaultDownloadTimeLimit(kTestTimeLimitMs); }
+    void TearDown() override {
+        SetDefaultDownloadTimeLimit(kMaxDownloadMs);
+        ClearDataFolder();
+    }
+};
+
+TEST_F(HostileServerTest, EachHostileAnswerEndsInTimeKeepsTheCacheAndIsStamped) {
+    const DWORD bound = 2 * kTestTimeLimitMs + 2000;
+    const Hostile cases[] = {
+        {L"/_endless", "body without end", bound},
+        {L"/feeds/rss20.xml?drip=1000&piece=1", "one byte a second", bound},
+        {L"/feeds/rss20.xml?status=304", "304 with a body", 3000},
+        {L"/feeds/rss20.xml?status=500", "500 with a body", 3000},
+        {L"/_loop", "redirect loop", 5000},
+        {L"/feeds/rss20.xml?cut=300", "closed half way", 3000},
+        {L"/_feed?items=100000&pad=400", "40 MiB feed", bound},
+    };
+    std::wstring temp = TempFolderPath();
+    std::wstring history = scene::HistoryIni();
+    for (const Hostile& hostile : cases) {
+        SCOPED_TRACE(hostile.what);
+        scene::WriteStore({{L"Feed", ServerUrl(hostile.path), L"", 1000}});
+        scene::WriteCache(1, 4);
+        std::string cache = ReadBytes(FeedCachePath(1));
+        std::set<std::wstring> tempBefore = FolderFiles(temp);
+        LONG started = CurrentUpdTime();
+
+        std::atomic<bool> done{false};
+        int parsed = -1;
+        DWORD began = GetTickCount();
+        std::thread refresh([&] {
+            parsed = RefreshSubscription(scene::RssIni().c_str(), 1);
+            done = true;
+        });
+        // The browser's thread keeps marking items while the refresh runs.
+        DWORD longestMark = 0;
+        for (int k = 0; !done && GetTickCount() - began < hostile.boundMs + 5000; ++k) {
+            DWORD before = GetTickCount();
+            MarkItemRead(history.c_str(), 1, scene::ItemLink(1, k % 4 + 1).c_str());
+            DWORD took = GetTickCount() - before;
+            if (took > longestMark) longestMark = took;
+            Sleep(20);
+        }
+        refresh.join();
+        DWORD took = GetTickCount() - began;
+
+        EXPECT_LE(took, hostile.boundMs);
+        EXPECT_LE(longestMark, kUiStallMs);
+        EXPECT_EQ(parsed, 0);
+        EXPECT_EQ(ReadBytes(FeedCachePath(1)), cache);
+        EXPECT_GE(UpdTime(1), started);
+        // No download left behind. A system download given up on ("_d")
+        // deletes its own file when its server next sends or closes, which a
+        // drip may put off past the end of this test.
+        EXPECT_EQ(WithoutAbandoned(FolderFiles(temp)), WithoutAbandoned(tempBefore));
+        printf("%s: %lu ms\n", hostile.what, static_cast<unsigned long>(took));
+    }
+}
+
+TEST_F(HostileServerTest, AReplyCutHalfWayIsNoReply) {
+    HttpClient client;
+    ASSERT_EQ(client.Connect(ServerHost().c_str(), 80, 0), 0u);
+    ASSERT_EQ(client.OpenRequest(L"GET", L"/feeds/rss20.xml?cut=100", nullptr, 0, true), 0u);
+    ASSERT_EQ(client.Send(nullptr, 0), 0u);
+    std::string body;
+    EXPECT_NE(client.ReadToMemory(body), 0u);
+    EXPECT_LE(body.size(), 100u);
+}
+
+// The real plug-in, with the product's own limits: its background refresh of
+// a body without end leaves the browser's thread free for the icon and the
+// menu, and a stalled server while the menu is built holds it for the menu's
+// limit at most.
+TEST_F(HostileServerTest, TheBrowsersThreadIsNeverHeldByAHostileServer) {
+    scene::WriteStore({{L"Endless", ServerUrl(L"/_endless"), L"", 1000},
+                       {L"Good", ServerUrl(L"/feeds/rss20.xml"), L"", 1000}});
+    scene::WriteCache(1, 4);
+    scene::WriteCache(2, 3);
+    std::string cache = ReadBytes(FeedCachePath(1));
+    scene::Scene scene;
+    ASSERT_TRUE(scene.Ok());
+    LONG started = CurrentUpdTime();
+    DWORD began = GetTickCount();
+    scene.Host().Send(kCodeCommand, kCmdRefreshAll);
+    DWORD longest = 0;
+    while (scene.Notifications().size() < 2 && GetTickCount() - began < 70000) {
+        DWORD before = GetTickCount();
+        scene.Host().QueryIcon();
+        scene.Menu();
+        DWORD took = GetTickCount() - before;
+        if (took > longest) longest = took;
+        scene.Host().Pump(50);
+    }
+    DWORD refreshTook = GetTickCount() - began;
+    ASSERT_EQ(scene.Notifications().size(), 2u);
+    EXPECT_LE(refreshTook, kMaxDownloadMs + 5000);
+    EXPECT_LE(longest, 1500u);
+    EXPECT_EQ(ReadBytes(FeedCachePath(1)), cache);
+    EXPECT_GE(UpdTime(1), started);
+    EXPECT_GE(UpdTime(2), started);
+    printf("background refresh of a body without end: %lu ms, browser thread held %lu ms at most\n",
+           static_cast<unsigned long>(refreshTook), static_cast<unsigned long>(longest));
+
+    // A subscription without cache is fetched while the menu is built.
+    scene::WriteStore({{L"Stalled", ServerUrl(L"/feeds/rss20.xml?delay=30"), L"", 1000}});
+    began = GetTickCount();
+    std::vector<MenuEntry> menu = scene.Menu();
+    DWORD menuTook = GetTickCount() - began;
+    EXPECT_LE(menuTook, 10000u + 3000u);
+    EXPECT_FALSE(Exists(FeedCachePath(1)));
+    EXPECT_GE(UpdTime(1), started);
+    printf("menu over a stalled server: %lu ms\n", static_cast<unsigned long>(menuTook));
+}
+
+}  // namespace
