@@ -129,8 +129,13 @@ void AddFeedDialog::OnAdd() {
         return;
     }
     worker_.End();
-    feed_.Append(Button()->RssIniPath(), title.c_str(), address_,
-                 loadTime_ ? loadTime_ : CurrentUpdTime());
+    if (!feed_.Append(Button()->RssIniPath(), title.c_str(), address_,
+                      loadTime_ ? loadTime_ : CurrentUpdTime())) {
+        // Nothing was added: the list could not be written.
+        ShowText(window, IDC_STATUS, IDS_ADD_FAILED);
+        EnableControl(window, IDC_ADD_FEED, false);
+        return;
+    }
     if (Button()->IsLoggedIn() && ReaderChoiceTicked(window)) {
         ShowText(window, IDC_STATUS, IDS_SYNCING_TO_READER);
         UpdateWindow(window);

@@ -249,19 +249,28 @@ void AddFeedsDialog::OnAdd() {
     HWND list = List();
     RssButton* button = Button();
     int added = 0;
+    int refused = 0;
     int rows = RowCount(list);
     bool reader = button && button->IsLoggedIn() && ReaderChoiceTicked(window);
     LONG updTime = loadTime_ ? loadTime_ : CurrentUpdTime();
     for (int row = 0; button && row < rows && row < static_cast<int>(feeds_.size()); ++row) {
         if (!RowTicked(list, row)) continue;
         std::wstring title = CellText(list, row, kTitleColumn);
-        loaded_[row]->Append(button->RssIniPath(), title.c_str(), feeds_[row].url, updTime);
+        if (!loaded_[row]->Append(button->RssIniPath(), title.c_str(), feeds_[row].url, updTime)) {
+            ++refused;
+            continue;
+        }
         ++added;
         if (reader) {
             ShowText(window, IDC_FEEDS_STATUS, IDS_SYNCING_TO_READER);
             UpdateWindow(window);
             button->ReaderSubscribe(feeds_[row].url);
         }
+    }
+    if (refused && !added) {
+        // The list could not be written: nothing was added.
+        ShowText(window, IDC_FEEDS_STATUS, IDS_ADD_FAILED);
+        return;
     }
     StopAndClose();
     if (added) button->ShowTip(LoadText(IDS_ADDED).c_str());

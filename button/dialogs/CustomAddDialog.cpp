@@ -218,7 +218,10 @@ int CustomAddDialog::AddOnThread(const DownloadGuard& guard) {
         return 0;
     }
     if (guard.Cancelled()) return 0;
-    feed_.Append(button->RssIniPath(), title.c_str(), address.c_str(), started);
+    if (!feed_.Append(button->RssIniPath(), title.c_str(), address.c_str(), started)) {
+        Report(kAddRefusedMessage, IDS_ADD_FAILED);
+        return 0;
+    }
     if (request_.reader) {
         Report(kStatusMessage, MAKELPARAM(IDS_SYNCING_TO_READER, IDC_STATUS));
         button->ReaderSubscribe(address.c_str());

@@ -29,6 +29,10 @@ void EnsureUnicodeIniFile(const wchar_t* path);
 
 bool FileExists(const wchar_t* path);
 
+// True when path exists and can be opened for writing now (not read-only,
+// not locked by another process).
+bool IsWritableFile(const wchar_t* path);
+
 // Profile reads and writes with the conventions of the store: missing keys read
 // as the default, written values go through CleanIniValue.
 std::wstring ReadIniString(const wchar_t* file, const wchar_t* section, const wchar_t* key,

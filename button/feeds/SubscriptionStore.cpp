@@ -83,6 +83,10 @@ int AppendSubscription(const wchar_t* rssIni, const wchar_t* title, const wchar_
                        int cacheNumber, LONG updTime) {
     StoreLock lock;
     EnsureUnicodeIniFile(rssIni);
+    // A list that cannot be written (locked, read-only, disk full) would read
+    // as empty and number the new feed 1: its cache would then replace the
+    // cache of the subscription that really is number 1.
+    if (!IsWritableFile(rssIni)) return 0;
     int number = ReadCount(rssIni) + 1;
     std::wstring section = RssSection(number);
     WriteIniNumber(rssIni, section.c_str(), L"updTime", updTime);
@@ -92,7 +96,8 @@ int AppendSubscription(const wchar_t* rssIni, const wchar_t* title, const wchar_
     std::wstring siteLink = ReadIniString(cache.c_str(), kMain, L"link");
     WriteIniString(rssIni, section.c_str(), L"htmlUrl", siteLink);
     WriteIniNumber(rssIni, kMain, kCount, number);
-
+    // Only a subscription that made it into the list adopts the cache.
+    if (ReadCount(rssIni) != number) return 0;
     std::wstring target = FeedCachePath(number);
     DeleteFileW(target.c_str());
     MoveFileW(cache.c_str(), target.c_str());

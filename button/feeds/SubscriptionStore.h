@@ -14,7 +14,8 @@ void EnsureStoreFiles(const wchar_t* rssIni, const wchar_t* historyIni);
 int ReadCount(const wchar_t* rssIni, int fallback = 0);
 
 // Adds subscription N+1 and adopts the feed cache of cacheNumber (e.g. -1 or 0
-// of the add dialogs) as its cache. Returns the new number.
+// of the add dialogs) as its cache. Returns the new number, or 0 when the list
+// could not be written; the caches are then left as they were.
 int AppendSubscription(const wchar_t* rssIni, const wchar_t* title, const wchar_t* xmlUrl,
                        int cacheNumber, LONG updTime);
 

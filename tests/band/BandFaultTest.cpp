@@ -1,0 +1,111 @@
+// The browser closes the band while the engine is in the middle of streaming
+// update batches to its tree pane from another process: the pane goes at
+// once, the engine's sends are released and it notices the window is gone.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "PaneScene.h"
+#include "server/EngineProtocol.h"
+#include "support/ChildProcess.h"
+
+namespace {
+
+constexpr DWORD kSendBoundMs = 2000;
+
+std::string Batch(DWORD first, int nodes) {
+    std::string batch;
+    auto dword = [&batch](DWORD value) {
+        batch.append(reinterpret_cast<const char*>(&value), sizeof value);
+    };
+    for (int i = 0; i < nodes; ++i) {
+        DWORD node = first + i;
+        dword(WM_RSS_CHANNEL);
+        dword(node);
+        dword(0);
+        dword(WM_RSS_ITEM_TEXT);
+        dword(node);
+        std::wstring text = L"频道 " + std::to_wstring(node);
+        std::wstring page = L"page_" + std::to_wstring(node);
+        batch.append(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * 2);
+        batch.append(reinterpret_cast<const char*>(page.c_str()), (page.size() + 1) * 2);
+        dword(WM_RSS_UPDATE);
+        dword(node);
+        dword(5);
+    }
+    dword(0);
+    return batch;
+}
+
+// Child: streams batches to the relay window until it disappears. Exit code
+// 0 when it saw the window go and no send was held beyond the bound; 1 when
+// a send was held; 2 when the window never went.
+int StreamBatches(const std::wstring& argument) {
+    HWND agent =
+        reinterpret_cast<HWND>(static_cast<ULONG_PTR>(_wcstoui64(argument.c_str(), nullptr, 10)));
+    DWORD began = GetTickCount();
+    int held = 0;
+    for (DWORD node = 1; GetTickCount() - began < 20000; node += 20) {
+        if (!IsWindow(agent)) return held ? 1 : 0;
+        std::string batch = Batch(node, 20);
+        COPYDATASTRUCT data = {0, static_cast<DWORD>(batch.size()), &batch[0]};
+        DWORD start = GetTickCount();
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(agent, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
+                            kSendBoundMs + 1000, &result);
+        if (GetTickCount() - start > kSendBoundMs) ++held;
+        Sleep(10);  // an engine's pace, so that the band gets to its own messages
+    }
+    return 2;
+}
+CHILD_ROLE(L"stream-batches", StreamBatches);
+
+class BandFaultTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitialize(nullptr);
+        PaneScene::StartEngine();
+    }
+    static void TearDownTestSuite() {
+        PaneScene::StopEngine();
+        CoUninitialize();
+    }
+};
+
+TEST_F(BandFaultTest, ClosingTheBandWhileTheEngineStreamsBatchesReleasesTheEngine) {
+    auto scene = std::make_unique<PaneScene>();
+    HWND pane = scene->PaneWindow();
+    HWND agent = scene->Pane().AgentWindow();
+    std::atomic<bool> done{false};
+    int result = -1;
+    std::thread engine([&] {
+        result = RunChildRole(L"stream-batches",
+                              std::to_wstring(reinterpret_cast<ULONG_PTR>(agent)), L"", 30000);
+        done = true;
+    });
+    // Let the stream fill the tree for a while.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 1500;) PumpMessages(20);
+    EXPECT_GT(TreeView_GetCount(scene->Tree()), 0u);
+
+    DWORD start = GetTickCount();
+    scene.reset();
+    DWORD closing = GetTickCount() - start;
+    EXPECT_FALSE(IsWindow(pane));
+    EXPECT_FALSE(IsWindow(agent));
+    DWORD released = GetTickCount();
+    while (!done && GetTickCount() - released < 10000) PumpMessages(20);
+    DWORD engineEnded = GetTickCount() - released;
+    engine.join();
+
+    EXPECT_LT(closing, 1000u);
+    EXPECT_EQ(result, 0);
+    EXPECT_LT(engineEnded, kSendBoundMs + 1000);
+    printf("band closed in %lu ms; the engine went on %lu ms\n",
+           static_cast<unsigned long>(closing), static_cast<unsigned long>(engineEnded));
+}
+
+}  // namespace
