@@ -87,8 +87,17 @@ TEST_F(BandFaultTest, ClosingTheBandWhileTheEngineStreamsBatchesReleasesTheEngin
                               std::to_wstring(reinterpret_cast<ULONG_PTR>(agent)), L"", 30000);
         done = true;
     });
-    // Let the stream fill the tree for a while.
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 1500;) PumpMessages(20);
+    // Let the stream fill the tree for a while, one message at a time: a busy
+    // pane never runs out of messages.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 1500;) {
+        MSG message;
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+    }
     EXPECT_GT(TreeView_GetCount(scene->Tree()), 0u);
 
     DWORD start = GetTickCount();
