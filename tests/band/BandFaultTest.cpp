@@ -64,17 +64,7 @@ int StreamBatches(const std::wstring& argument) {
 }
 CHILD_ROLE(L"stream-batches", StreamBatches);
 
-class BandFaultTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        CoInitialize(nullptr);
-        PaneScene::StartEngine();
-    }
-    static void TearDownTestSuite() {
-        PaneScene::StopEngine();
-        CoUninitialize();
-    }
-};
+class BandFaultTest : public EngineSuite {};
 
 TEST_F(BandFaultTest, ClosingTheBandWhileTheEngineStreamsBatchesReleasesTheEngine) {
     auto scene = std::make_unique<PaneScene>();

@@ -147,17 +147,7 @@ int SendMutatedBatches(const std::wstring& argument) {
 }
 CHILD_ROLE(L"send-mutated-batches", SendMutatedBatches);
 
-class BandInputFuzzTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        CoInitialize(nullptr);
-        PaneScene::StartEngine();
-    }
-    static void TearDownTestSuite() {
-        PaneScene::StopEngine();
-        CoUninitialize();
-    }
-};
+class BandInputFuzzTest : public EngineSuite {};
 
 TEST_F(BandInputFuzzTest, MutatedBatchesFromAnotherProcessLeaveTheTreePaneWorking) {
     MessageBoxWatcher boxes(IDNO);

@@ -17,16 +17,8 @@
 
 namespace {
 
-class BandToolbarTest : public ::testing::Test {
+class BandToolbarTest : public EngineSuite {
 protected:
-    static void SetUpTestSuite() {
-        CoInitialize(nullptr);
-        PaneScene::StartEngine();
-    }
-    static void TearDownTestSuite() {
-        PaneScene::StopEngine();
-        CoUninitialize();
-    }
     void TearDown() override { EXPECT_TRUE(boxes_.Boxes().empty()); }
 
     MessageBoxWatcher boxes_;

@@ -11,17 +11,7 @@
 
 namespace {
 
-class FeedTreeBenchmarkTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        CoInitialize(nullptr);
-        PaneScene::StartEngine();
-    }
-    static void TearDownTestSuite() {
-        PaneScene::StopEngine();
-        CoUninitialize();
-    }
-};
+class FeedTreeBenchmarkTest : public EngineSuite {};
 
 // Milliseconds until a new pane holds `count` nodes with their texts, best
 // of three runs.

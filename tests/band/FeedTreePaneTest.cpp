@@ -20,16 +20,8 @@
 
 namespace {
 
-class FeedTreePaneTest : public ::testing::Test {
+class FeedTreePaneTest : public EngineSuite {
 protected:
-    static void SetUpTestSuite() {
-        CoInitialize(nullptr);
-        PaneScene::StartEngine();
-    }
-    static void TearDownTestSuite() {
-        PaneScene::StopEngine();
-        CoUninitialize();
-    }
     void TearDown() override {
         EXPECT_EQ(expectedBoxes_, boxes_->Boxes().size());
         boxes_.reset();

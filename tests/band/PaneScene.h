@@ -197,5 +197,18 @@ private:
     BandSplitterWindow* frame_ = nullptr;
 };
 
+// A suite whose tests share one running engine and COM on the test thread.
+class EngineSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitialize(nullptr);
+        PaneScene::StartEngine();
+    }
+    static void TearDownTestSuite() {
+        PaneScene::StopEngine();
+        CoUninitialize();
+    }
+};
+
 TempFolder* PaneScene::folder_ = nullptr;
 HWND PaneScene::host_ = nullptr;
