@@ -9,7 +9,7 @@ SUDO=""
 
 PKGS="cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev
 wine wine64 wine64-preloader xvfb imagemagick fonts-wqy-microhei locales dpkg-dev
-googletest python3 xdotool x11-utils nsis openssl libgnutls30"
+googletest python3 xdotool x11-utils nsis openssl libgnutls30:amd64"
 
 need_install=0
 for p in $PKGS; do
