@@ -53,21 +53,6 @@ int WalkUpdateBatch(const BYTE* batch, size_t size, const BatchRecordHandler& ha
     return handed;
 }
 
-LRESULT TakeUpdateBatch(HWND pane, const COPYDATASTRUCT* data) {
-    if (!data) return 0;
-    std::vector<BYTE> batch;
-    if (data->lpData && data->cbData) {
-        const BYTE* bytes = static_cast<const BYTE*>(data->lpData);
-        batch.assign(bytes, bytes + data->cbData);
-    }
-    // The engine waits for nothing but this reply.
-    ReplyMessage(0);
-    WalkUpdateBatch(batch.data(), batch.size(), [pane](UINT message, WPARAM wParam, LPARAM lParam) {
-        SendMessageA(pane, message, wParam, lParam);
-    });
-    return 0;
-}
-
 std::vector<BYTE> DroppedTextRecord(const char* text) {
     size_t length = text ? std::strlen(text) : 0;
     std::vector<BYTE> record(length + 2, 0);

@@ -16,9 +16,5 @@ using BatchRecordHandler = std::function<void(UINT message, WPARAM wParam, LPARA
 // run past size, and never reads beyond it. Returns the records handed on.
 int WalkUpdateBatch(const BYTE* batch, size_t size, const BatchRecordHandler& handler);
 
-// The tree pane's WM_COPYDATA from the engine: releases the engine at once,
-// then sends each record to the pane itself. The result of the message.
-LRESULT TakeUpdateBatch(HWND pane, const COPYDATASTRUCT* data);
-
 // 0x00, the ANSI text as dropped, 0x00.
 std::vector<BYTE> DroppedTextRecord(const char* text);

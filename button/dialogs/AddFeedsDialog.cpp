@@ -324,18 +324,7 @@ void AddFeedsDialog::DrawCell(const NMLVCUSTOMDRAW* draw) {
 
 bool AddFeedsDialog::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
                                    LRESULT* result) {
-    switch (message) {
-        case WM_PAINT:
-            *result = listSubclass_.CallOriginal(list, message, wParam, lParam);
-            DrawRowLines(list);
-            return true;
-        case WM_VSCROLL:
-            *result = listSubclass_.CallOriginal(list, message, wParam, lParam);
-            InvalidateAfterScroll(list, wParam);
-            return true;
-        default:
-            return false;
-    }
+    return HandleRowLines(listSubclass_, list, message, wParam, lParam, result);
 }
 
 bool AddFeedsDialog::OnEditorMessage(HWND editor, UINT message, WPARAM wParam, LPARAM lParam,

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "dialogs/WindowSubclass.h"
 #include "web/SystemInfo.h"
 
 namespace {
@@ -53,6 +54,18 @@ void InvalidateAfterScroll(HWND list, WPARAM scrollRequest) {
         default:
             break;
     }
+}
+
+bool HandleRowLines(const WindowSubclass& subclass, HWND list, UINT message, WPARAM wParam,
+                    LPARAM lParam, LRESULT* result) {
+    if (message != WM_PAINT && message != WM_VSCROLL) return false;
+    *result = subclass.CallOriginal(list, message, wParam, lParam);
+    if (message == WM_PAINT) {
+        DrawRowLines(list);
+    } else {
+        InvalidateAfterScroll(list, wParam);
+    }
+    return true;
 }
 
 void DrawLineOfText(HDC dc, const wchar_t* text, RECT rect, HFONT font, COLORREF colour,

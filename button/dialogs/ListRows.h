@@ -6,6 +6,8 @@
 // set apart by lines drawn over the list after it paints.
 #include <string>
 
+class WindowSubclass;
+
 // Lines of RGB 127, 157, 185 across the list, one row height apart, the
 // first one row below the top (a pixel lower on Windows 2000, a pixel
 // higher elsewhere, where the list's own row rectangle ends differently).
@@ -13,6 +15,10 @@ void DrawRowLines(HWND list);
 // After a scroll by lines the whole list is repainted, after a scroll by
 // pages the first row, so that no line is left at a scrolled-off place.
 void InvalidateAfterScroll(HWND list, WPARAM scrollRequest);
+// For the subclassed list: lets the list paint or scroll itself, then draws
+// the lines or invalidates as above. False for every other message.
+bool HandleRowLines(const WindowSubclass& subclass, HWND list, UINT message, WPARAM wParam,
+                    LPARAM lParam, LRESULT* result);
 // Draws text on one line in rect, vertically centred, in colour, with font.
 void DrawLineOfText(HDC dc, const wchar_t* text, RECT rect, HFONT font, COLORREF colour,
                     UINT format);

@@ -314,15 +314,8 @@ void ManageFeedsDialog::DrawCell(const NMLVCUSTOMDRAW* draw) {
 
 bool ManageFeedsDialog::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
                                       LRESULT* result) {
+    if (HandleRowLines(listSubclass_, list, message, wParam, lParam, result)) return true;
     switch (message) {
-        case WM_PAINT:
-            *result = listSubclass_.CallOriginal(list, message, wParam, lParam);
-            DrawRowLines(list);
-            return true;
-        case WM_VSCROLL:
-            *result = listSubclass_.CallOriginal(list, message, wParam, lParam);
-            InvalidateAfterScroll(list, wParam);
-            return true;
         case WM_MOUSEMOVE:
             TrackPointer(list, lParam);
             return false;

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "PaneScene.h"
 #include "engine/EngineResources.h"
@@ -160,6 +162,67 @@ TEST_F(FeedTreePaneTest, RelayHandsItsRangeAndBatchesToThePaneAtOnce) {
     EXPECT_EQ((std::vector<UINT>{WM_USER, WM_USER + 2000, WM_COPYDATA}), PaneRecorder::Seen());
     SetWindowLongPtrA(scene.PaneWindow(), GWLP_WNDPROC,
                       reinterpret_cast<LONG_PTR>(PaneRecorder::Original()));
+}
+
+// Holds the pane's first engine record until the batch's sender has been
+// released: a pane that walked before replying would wait here in vain.
+struct ReleaseWatch {
+    static ReleaseWatch*& Current() {
+        static ReleaseWatch* current = nullptr;
+        return current;
+    }
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        ReleaseWatch* self = Current();
+        if (message == WM_RSS_CHANNEL && !self->sawRecord) {
+            self->sawRecord = true;
+            self->releasedFirst = WaitForSingleObject(self->senderReleased, 3000) == WAIT_OBJECT_0;
+        }
+        return CallWindowProcA(self->original, window, message, wParam, lParam);
+    }
+    WNDPROC original = nullptr;
+    HANDLE senderReleased = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    bool sawRecord = false;
+    bool releasedFirst = false;
+};
+
+TEST_F(FeedTreePaneTest, BatchSenderIsReleasedBeforeTheFirstRecordIsHandled) {
+    PaneScene scene;
+    ReleaseWatch watch;
+    ReleaseWatch::Current() = &watch;
+    watch.original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        scene.PaneWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ReleaseWatch::Proc)));
+    // A channel record and its text, as an engine writes them.
+    std::vector<BYTE> batch;
+    auto dword = [&](DWORD value) {
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(&value);
+        batch.insert(batch.end(), bytes, bytes + 4);
+    };
+    auto wide = [&](const std::wstring& text) {
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+        batch.insert(batch.end(), bytes, bytes + (text.size() + 1) * 2);
+    };
+    dword(WM_RSS_CHANNEL), dword(5), dword(0);
+    dword(WM_RSS_ITEM_TEXT), dword(5), wide(L"频道"), wide(L"rss_5");
+    dword(0);
+    HWND agent = scene.Pane().AgentWindow();
+    HANDLE released = watch.senderReleased;
+    std::thread engine([agent, released, batch]() mutable {
+        COPYDATASTRUCT data = {0, static_cast<DWORD>(batch.size()), batch.data()};
+        DWORD_PTR result = 1;
+        SendMessageTimeoutA(agent, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
+                            5000, &result);
+        // Once released, the sender's buffer is its own again.
+        std::fill(batch.begin(), batch.end(), 0);
+        SetEvent(released);
+    });
+    for (int i = 0; i < 250 && scene.Dump().find(L"频道") == std::wstring::npos; ++i)
+        PumpMessages(20);
+    engine.join();
+    SetWindowLongPtrA(scene.PaneWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(watch.original));
+    ReleaseWatch::Current() = nullptr;
+    CloseHandle(watch.senderReleased);
+    EXPECT_TRUE(watch.releasedFirst);
+    EXPECT_EQ(L"频道:2", scene.Dump());
 }
 
 // ---- the tree follows the engine

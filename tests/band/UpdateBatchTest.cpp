@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "server/EngineProtocol.h"
@@ -200,72 +199,6 @@ TEST(UpdateBatchTest, PartnerPageNameIsCutAtThirtyTwoBytes) {
     EXPECT_EQ(full, CopyPartnerPageName(reinterpret_cast<const char*>(guarded.Data())));
     EXPECT_EQ("rss_12", CopyPartnerPageName("rss_12"));
     EXPECT_EQ("", CopyPartnerPageName(nullptr));
-}
-
-// A window standing in for the tree pane: takes batches like the pane and
-// records what the walk sends it.
-struct PaneRecorder {
-    std::vector<Record> records;
-    HANDLE senderReleased = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    bool releasedBeforeFirstRecord = false;
-};
-PaneRecorder* g_recorder = nullptr;
-
-LRESULT CALLBACK RecorderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COPYDATA) {
-        return TakeUpdateBatch(hwnd, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-    }
-    if (message >= WM_RSS_ATTACH && message <= WM_RSS_PARTNER_QUERY) {
-        if (g_recorder->records.empty()) {
-            g_recorder->releasedBeforeFirstRecord =
-                WaitForSingleObject(g_recorder->senderReleased, 3000) == WAIT_OBJECT_0;
-        }
-        g_recorder->records.push_back(MakeRecord(message, wParam, lParam));
-        return 0;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-TEST(UpdateBatchTest, PaneReleasesTheEngineBeforeWalkingAndResendsEachRecord) {
-    PaneRecorder recorder;
-    g_recorder = &recorder;
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = RecorderProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "BatchRecorder";
-    RegisterClassA(&windowClass);
-    HWND pane = CreateWindowExA(0, "BatchRecorder", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
-    ASSERT_TRUE(pane);
-
-    BatchBuilder batch;
-    batch.Message(WM_RSS_CHANNEL, 5, 0).Text(5, L"频道", L"rss_5").Dword(0);
-    std::thread engine([&] {
-        COPYDATASTRUCT data = {0, static_cast<DWORD>(batch.Data().size()),
-                               const_cast<BYTE*>(batch.Data().data())};
-        DWORD_PTR result = 1;
-        SendMessageTimeoutA(pane, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
-                            5000, &result);
-        // The sender's buffer is gone once it was released.
-        std::memset(&data, 0, sizeof data);
-        SetEvent(recorder.senderReleased);
-    });
-    DWORD start = GetTickCount();
-    while (recorder.records.size() < 2 && GetTickCount() - start < 5000) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-        Sleep(5);
-    }
-    engine.join();
-    DestroyWindow(pane);
-    CloseHandle(recorder.senderReleased);
-    g_recorder = nullptr;
-
-    EXPECT_TRUE(recorder.releasedBeforeFirstRecord);
-    ASSERT_EQ(2u, recorder.records.size());
-    EXPECT_EQ(WM_RSS_CHANNEL, recorder.records[0].message);
-    EXPECT_EQ(L"频道", recorder.records[1].text);
-    EXPECT_EQ(L"rss_5", recorder.records[1].page);
 }
 
 }  // namespace
