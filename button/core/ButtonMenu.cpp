@@ -7,6 +7,7 @@
 #include "core/ToolbarEnvironment.h"
 #include "feeds/FeedCache.h"
 #include "feeds/StoreFile.h"
+#include "feeds/SubscriptionImport.h"
 #include "feeds/SubscriptionRefresh.h"
 #include "feeds/SubscriptionStore.h"
 #include "res/resource.h"
@@ -95,7 +96,9 @@ void AppendButtonMenuEntries(HMENU popup, const wchar_t* rssIni, const ButtonMen
         // One read of the whole cache: the caches are the bulk of the time.
         std::wstring path = FeedCachePathIn(folder, number);
         IniSnapshot cache(path);
-        if (!cache.Loaded()) {
+        // Imported subscriptions come by the hundred: they wait for the
+        // background refresh rather than hold the browser one by one.
+        if (!cache.Loaded() && !WasImported(rss, number)) {
             RefreshSubscription(rssIni, number, nullptr, kMenuFetchMs);
             cache = IniSnapshot(path);
         }

@@ -6,6 +6,8 @@
 #include <cwctype>
 #include <string>
 
+#include "feeds/IniText.h"
+
 namespace {
 
 std::wstring Lower(std::wstring text) {
@@ -24,43 +26,16 @@ std::wstring Key(const std::wstring& section, const std::wstring& key) {
     return Lower(section) + L'\n' + Lower(key);
 }
 
-bool ReadBytes(const std::wstring& path, std::string* bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    char buffer[8192];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got) bytes->append(buffer, got);
-    CloseHandle(file);
-    return true;
-}
-
-std::wstring Decode(const std::string& bytes) {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2),
-                            (bytes.size() - 2) / sizeof(wchar_t));
-    }
-    UINT codePage = CP_ACP;
-    size_t skip = 0;
-    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        codePage = CP_UTF8;
-        skip = 3;
-    }
-    int length = static_cast<int>(bytes.size() - skip);
-    if (length <= 0) return std::wstring();
-    int size = MultiByteToWideChar(codePage, 0, bytes.data() + skip, length, nullptr, 0);
-    std::wstring text(size, L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data() + skip, length, &text[0], size);
-    return text;
-}
-
 }  // namespace
 
 IniSnapshot::IniSnapshot(const std::wstring& path) {
-    std::string bytes;
-    loaded_ = ReadBytes(path, &bytes);
-    if (loaded_) Parse(Decode(bytes));
+    IniText text;
+    loaded_ = text.Load(path) && text.Existed();
+    if (loaded_) Parse(text.Text());
+}
+
+IniSnapshot::IniSnapshot(const IniText& text) : loaded_(true) {
+    Parse(text.Text());
 }
 
 void IniSnapshot::Parse(const std::wstring& text) {
