@@ -54,7 +54,7 @@ void RunEngine(const std::wstring& address) {
     if (BecomeEngine(mutex, address)) {
         FeedEngine engine(EngineDataFolder());
         if (engine.Start(g_instance)) {
-            // The dialogs and the OPML reader use COM; its start is slow
+            // The dialogs use COM; its start is slow
             // enough to come after the window the band looks for.
             HRESULT ole = OleInitialize(nullptr);
             if (!address.empty()) engine.AskForChannel(0, address);
