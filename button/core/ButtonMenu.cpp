@@ -49,6 +49,15 @@ std::wstring SiteEntryText(const std::wstring& title) {
     return text;
 }
 
+// What the menu reads of the list: [main] and the subscriptions it shows.
+// Those beyond, hundreds after an import, cost the drop-down nothing.
+bool MenuSection(const std::wstring& section) {
+    if (section == L"main") return true;
+    if (section.compare(0, 3, L"rss") != 0) return false;
+    long number = wcstol(section.c_str() + 3, nullptr, 10);
+    return number >= 1 && number <= kMaxMenuSubscriptions;
+}
+
 }  // namespace
 
 HMENU LoadButtonMenu(HMENU* popup) {
@@ -86,7 +95,7 @@ void AppendButtonMenuEntries(HMENU popup, const wchar_t* rssIni, const ButtonMen
     if (state.pageHasFeeds) AppendEntry(popup, kCmdAddThisFeed, EntryText(IDS_MENU_ADD_THIS_FEED));
     AppendEntry(popup, kCmdCustomAdd, EntryText(IDS_MENU_CUSTOM_ADD));
 
-    IniSnapshot rss(rssIni);
+    IniSnapshot rss(rssIni, MenuSection);
     int count = rss.Loaded() ? static_cast<int>(rss.GetNumber(L"main", L"count", 0)) : 0;
     if (count > kMaxMenuSubscriptions) count = kMaxMenuSubscriptions;
     bool separated = false;

@@ -14,6 +14,10 @@ public:
     // UTF-16LE with a byte-order mark, UTF-8 with one, else the ANSI code
     // page. A missing file reads as empty.
     explicit IniSnapshot(const std::wstring& path);
+    // Only the sections for which keep (given the name in lower case) holds:
+    // a reader of a few sections of a long file skips the others' keys.
+    using SectionFilter = bool (*)(const std::wstring& section);
+    IniSnapshot(const std::wstring& path, SectionFilter keep);
     // The same for a file's text already read.
     explicit IniSnapshot(const IniText& text);
 
@@ -27,7 +31,7 @@ public:
     long GetNumber(const wchar_t* section, const wchar_t* key, long fallback) const;
 
 private:
-    void Parse(const std::wstring& text);
+    void Parse(const std::wstring& text, SectionFilter keep = nullptr);
 
     bool loaded_ = false;
     std::unordered_map<std::wstring, std::wstring> values_;  // "section\nkey", lower case
