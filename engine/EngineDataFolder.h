@@ -1,8 +1,10 @@
 #pragma once
 // Where the engine keeps the user's subscriptions and the channels' item
-// state: the folder named by the environment variable FEED_ENGINE_DATA when
-// it is set (tests use a throwaway folder), otherwise "RssFeed" in the
-// user's application-data folder. Created when missing; empty on failure.
+// state: "RssFeed" in the user's application-data folder.
 #include <string>
 
+// The folder, created when missing; empty on failure.
 std::wstring EngineDataFolder();
+// folder itself (without a trailing backslash), created when missing;
+// empty when it is not a folder that exists afterwards.
+std::wstring PreparedFolder(std::wstring folder);

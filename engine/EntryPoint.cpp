@@ -1,73 +1,13 @@
-// RUNDLL32 Feed.dll,EntryPoint [address]: runs the engine until its window
-// is closed. One engine serves the desktop: a later start hands its address
-// to the running engine, which asks the user to subscribe it, and exits.
+// RUNDLL32 Feed.dll,EntryPoint [address]: the engine as it is shipped,
+// keeping the subscriptions in the user's application data.
 #include <windows.h>
-#include <ole2.h>
 
-#include "engine/EngineControl.h"
 #include "engine/EngineDataFolder.h"
-#include "engine/EngineText.h"
-#include "engine/FeedEngine.h"
-#include "server/EngineProtocol.h"
+#include "engine/EngineProcess.h"
 
 namespace {
-
 HINSTANCE g_instance = nullptr;
-const wchar_t kInstanceMutex[] = L"RssFeedEngineInstance";
-// An engine that is closing may hold the mutex for a moment longer.
-const DWORD kInstanceWaitMs = 10000;
-
-void HandOver(HWND engine, const std::wstring& address) {
-    if (address.empty()) return;
-    COPYDATASTRUCT data = {};
-    data.dwData = kEngineAddressTag;
-    data.cbData = static_cast<DWORD>((address.size() + 1) * sizeof(wchar_t));
-    data.lpData = const_cast<wchar_t*>(address.c_str());
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(engine, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 5000,
-                        &result);
 }
-
-// True when this process is to be the engine (it then owns the mutex);
-// false when another engine took the address or none could be waited for.
-bool BecomeEngine(HANDLE mutex, const std::wstring& address) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < kInstanceWaitMs;) {
-        if (HWND running = FindWindowA(kEngineWindowClass, nullptr)) {
-            HandOver(running, address);
-            return false;
-        }
-        DWORD waited = WaitForSingleObject(mutex, 100);
-        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
-            HWND running = FindWindowA(kEngineWindowClass, nullptr);
-            if (!running) return true;
-            ReleaseMutex(mutex);
-            HandOver(running, address);
-            return false;
-        }
-    }
-    return false;
-}
-
-void RunEngine(const std::wstring& address) {
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
-    if (!mutex) return;
-    if (BecomeEngine(mutex, address)) {
-        FeedEngine engine(EngineDataFolder());
-        if (engine.Start(g_instance)) {
-            // The dialogs use COM; its start is slow
-            // enough to come after the window the band looks for.
-            HRESULT ole = OleInitialize(nullptr);
-            if (!address.empty()) engine.AskForChannel(0, address);
-            engine.Run();
-            if (SUCCEEDED(ole)) OleUninitialize();
-        }
-        // A new engine may start while this one lets its workers go.
-        ReleaseMutex(mutex);
-    }
-    CloseHandle(mutex);
-}
-
-}  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) g_instance = instance;
@@ -76,9 +16,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 
 extern "C" void CALLBACK EntryPoint(HWND, HINSTANCE, LPSTR commandLine, int) {
     try {
-        std::wstring address =
-            TrimAddress(commandLine ? WideFromAnsi(commandLine, lstrlenA(commandLine)) : L"");
-        RunEngine(address);
+        RunEngineProcess(g_instance, commandLine, EngineDataFolder(), nullptr);
     } catch (...) {
     }
 }
