@@ -55,7 +55,7 @@ void RunEngineProcess(HINSTANCE instance, const char* commandLine, const std::ws
     if (BecomeEngine(mutex, address)) {
         FeedEngine engine(dataFolder, extension);
         if (engine.Start(instance)) {
-            // The dialogs and the OPML reader use COM; its start is slow
+            // The dialogs use COM; its start is slow
             // enough to come after the window the band looks for.
             HRESULT ole = OleInitialize(nullptr);
             if (!address.empty()) engine.AskForChannel(0, address);

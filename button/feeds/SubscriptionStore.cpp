@@ -45,6 +45,7 @@ void MoveSubscription(const wchar_t* rssIni, const wchar_t* historyIni, int from
     std::wstring htmlUrl = ReadIniString(rssIni, section, L"htmlUrl");
     std::wstring title = ReadIniString(rssIni, section, L"title");
     std::wstring updTime = ReadIniString(rssIni, section, L"updTime", 31);
+    std::wstring imported = ReadIniString(rssIni, section, kImportedKey, 31);
     WritePrivateProfileStringW(section, nullptr, nullptr, rssIni);
 
     std::wstring toSection = RssSection(to);
@@ -53,6 +54,7 @@ void MoveSubscription(const wchar_t* rssIni, const wchar_t* historyIni, int from
     WriteIniString(rssIni, toSection.c_str(), L"title", title);
     // The refresh schedule moves along, so a renumbered feed is not fetched again at once.
     if (!updTime.empty()) WriteIniString(rssIni, toSection.c_str(), L"updTime", updTime);
+    if (!imported.empty()) WriteIniString(rssIni, toSection.c_str(), kImportedKey, imported);
     MoveCache(from, to);
     MoveReadMarks(historyIni, from, to);
 }
