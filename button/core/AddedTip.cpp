@@ -5,7 +5,7 @@
 namespace {
 
 const wchar_t kTipClass[] = L"RssAddedTip";
-constexpr UINT_PTR kLifeTimer = 1;
+constexpr UINT_PTR kLifeTimer = AddedTip::kLifeTimer;
 constexpr int kMargin = 5;
 #ifndef CS_DROPSHADOW
 constexpr UINT CS_DROPSHADOW = 0x00020000;

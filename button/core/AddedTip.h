@@ -18,6 +18,9 @@ public:
     HWND Window() const { return window_; }
     const wchar_t* Text() const { return text_; }
 
+    // The timer on the tip's window that ends its life; every mouse movement
+    // over the tip starts its countdown again.
+    static constexpr UINT_PTR kLifeTimer = 1;
     static constexpr UINT kLifetime = 3000;
     // Distance kept from the right edge of the screen.
     static constexpr int kEdgeMargin = 10;

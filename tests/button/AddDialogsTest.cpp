@@ -11,6 +11,7 @@
 #include "feeds/StoreFile.h"
 #include "feeds/SubscriptionStore.h"
 #include "res/resource.h"
+#include "support/ThreadWatch.h"
 
 using namespace dialogtest;
 using namespace feedtest;
@@ -21,12 +22,23 @@ const wchar_t kNewsTitle[] = L"Tom & Jerry's <News>";
 const std::wstring k30(30, L'题');
 const std::wstring k31(31, L'题');
 
-class QuickTimeoutDialog : public AddFeedDialog {
+// Its load runs out when the test says so (a WM_TIMER of kLoadTimer), and it
+// counts the reports its worker sends the window.
+class ObservedAddFeedDialog : public AddFeedDialog {
 public:
     using AddFeedDialog::AddFeedDialog;
+    int Reports() const { return reports_; }
 
 protected:
-    DWORD LoadTimeout() const override { return 600; }
+    DWORD LoadTimeout() const override { return kPatienceMs; }
+    bool ProcessMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                        INT_PTR* result) override {
+        if (message >= WM_APP && message <= 0xBFFF) ++reports_;
+        return AddFeedDialog::ProcessMessage(window, message, wParam, lParam, result);
+    }
+
+private:
+    int reports_ = 0;
 };
 
 class AddDialogsTest : public ::testing::Test {
@@ -57,15 +69,23 @@ protected:
 
 // ---- add this feed (103) ---------------------------------------------------
 
-// How long the dialog takes to close. The window is hidden first: Wine's X11
-// driver pauses while it withdraws a shown window it manages, which is no
-// part of what the dialog does.
-DWORD CloseAndTime(HWND window) {
-    ShowWindow(window, SW_HIDE);
-    Pump(100);
-    DWORD start = GetTickCount();
+// Closes the dialog as the user does; the number of its threads that had to
+// be terminated rather than ending by themselves once cancelled.
+int CloseAndCountTerminated(HWND window, ThreadWatch& threads) {
+    threads.HoldNewThreads();
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    return GetTickCount() - start;
+    return threads.Terminated();
+}
+
+// Waits until the test server has received a request tagged tag: the
+// download is under way.
+bool ServerReceived(const wchar_t* tag) {
+    return PumpUntil([&] { return CountOf(RecordedRequests(tag), "\"path\"") > 0; });
+}
+
+// Waits until the clock of the store's stamps has passed second.
+void WaitForTheSecondAfter(LONG second) {
+    PumpUntil([&] { return CurrentUpdTime() > second; });
 }
 
 bool Loaded(HWND dialog) {
@@ -86,6 +106,7 @@ TEST_F(AddDialogsTest, AddFeedLoadsTheTitleAndAppendsWithTheLoadTime) {
                sizeof header, &header);
     EXPECT_EQ(header.lfWeight, 700);
 
+    LONG opened = CurrentUpdTime();
     ASSERT_TRUE(PumpUntil([&] { return Loaded(window); }));
     LONG loadedAt = CurrentUpdTime();
     EXPECT_EQ(Text(window, IDC_FEED_TITLE), kNewsTitle);
@@ -95,14 +116,16 @@ TEST_F(AddDialogsTest, AddFeedLoadsTheTitleAndAppendsWithTheLoadTime) {
     EXPECT_EQ(dialog.Open(ServerUrl(L"/feeds/atom10.xml").c_str()), window);
     EXPECT_EQ(Text(window, IDC_FEED_ADDRESS), address);
 
-    Sleep(1100);
+    // Added a second after loading: the stamp must be the load's.
+    WaitForTheSecondAfter(loadedAt);
     Click(window, IDC_ADD_FEED);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(Count(), 1);
     EXPECT_EQ(Stored(1, L"title"), kNewsTitle);
     EXPECT_EQ(Stored(1, L"xmlUrl"), address);
     EXPECT_EQ(Stored(1, L"htmlUrl"), L"http://example.org/news/");
-    EXPECT_NEAR(std::stol(Stored(1, L"updTime")), loadedAt, 1);
+    EXPECT_GE(std::stol(Stored(1, L"updTime")), opened);
+    EXPECT_LE(std::stol(Stored(1, L"updTime")), loadedAt);
     EXPECT_EQ(IniValue(FeedCachePath(1), L"main", L"title"), kNewsTitle);
     EXPECT_TRUE(TipShown());
     // Logged in with the box ticked: the reader is asked once.
@@ -148,16 +171,18 @@ TEST_F(AddDialogsTest, AddFeedTellsDownloadAndParseFailuresApart) {
 }
 
 TEST_F(AddDialogsTest, AddFeedGivesUpOnAServerThatDoesNotAnswerInTime) {
-    QuickTimeoutDialog dialog(&Button());
-    HWND window = dialog.Open(ServerUrl(L"/feeds/rss20.xml?delay=4").c_str());
-    ASSERT_TRUE(PumpUntil(
-        [&] { return Text(window, IDC_STATUS) == StringResource(IDS_PARSE_FAILED); }, 3000));
-    EXPECT_FALSE(Enabled(window, IDC_ADD_FEED));
-    // The late answer changes nothing.
-    Pump(4500);
+    ObservedAddFeedDialog dialog(&Button());
+    HWND window = dialog.Open(ServerUrl(L"/feeds/rss20.xml?delay=2").c_str());
+    // The load's time runs out while the server still holds the answer back.
+    SendMessageW(window, WM_TIMER, AddFeedDialog::kLoadTimer, 0);
     EXPECT_EQ(Text(window, IDC_STATUS), StringResource(IDS_PARSE_FAILED));
     EXPECT_FALSE(Enabled(window, IDC_ADD_FEED));
-    EXPECT_LT(CloseAndTime(window), DialogWorker::kStopWait);
+    // The late answer reaches the window and changes nothing.
+    ASSERT_TRUE(PumpUntil([&] { return dialog.Reports() > 0; }));
+    EXPECT_EQ(Text(window, IDC_STATUS), StringResource(IDS_PARSE_FAILED));
+    EXPECT_EQ(Text(window, IDC_FEED_TITLE), L"");
+    EXPECT_FALSE(Enabled(window, IDC_ADD_FEED));
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(Count(), 0);
 }
@@ -175,12 +200,13 @@ TEST_F(AddDialogsTest, AddFeedLoggedOutShowsTheHintAndAsksNoReader) {
 }
 
 TEST_F(AddDialogsTest, AddFeedClosedWhileDownloadingEndsQuicklyAndWritesNothing) {
+    ThreadWatch threads;
     AddFeedDialog dialog(&Button());
-    HWND window = dialog.Open(ServerUrl(L"/_feed?items=400&drip=40").c_str());
-    Pump(800);
-    EXPECT_LT(CloseAndTime(window), DialogWorker::kStopWait);
+    HWND window = dialog.Open(ServerUrl(L"/_feed?items=400&drip=40&tag=dripping").c_str());
+    ASSERT_TRUE(ServerReceived(L"dripping"));
+    // Cancelled, the download ends by itself within the worker's wait.
+    EXPECT_EQ(CloseAndCountTerminated(window, threads), 0);
     EXPECT_FALSE(IsWindow(window));
-    Pump(300);
     EXPECT_EQ(Count(), 0);
     EXPECT_FALSE(Exists(FeedCachePath(-1)));
 
@@ -370,30 +396,31 @@ TEST_F(AddDialogsTest, CustomAddLoggedOutShowsTheHintAndAsksNoReader) {
 }
 
 TEST_F(AddDialogsTest, CustomAddClosedDuringVerifyOrAddEndsQuicklyAndWritesNothing) {
+    ThreadWatch threads;
     CustomAddDialog dialog(&Button());
     for (int control : {IDC_VERIFY, IDC_ADD}) {
+        ServerGet(L"/_reset");
         HWND window = dialog.Open();
-        SetText(window, IDC_ADDRESS, ServerUrl(L"/_feed?items=400&drip=40"));
+        SetText(window, IDC_ADDRESS, ServerUrl(L"/_feed?items=400&drip=40&tag=dripping"));
         Click(window, control);
-        Pump(800);
-        EXPECT_LT(CloseAndTime(window), DialogWorker::kStopWait) << control;
+        ASSERT_TRUE(ServerReceived(L"dripping"));
+        EXPECT_EQ(CloseAndCountTerminated(window, threads), 0) << control;
         EXPECT_FALSE(IsWindow(window));
-        Pump(300);
     }
     EXPECT_EQ(Count(), 0);
     EXPECT_FALSE(TipShown());
 }
 
-TEST_F(AddDialogsTest, CustomAddClosedWhileTheServerKeepsItWaitingEndsWithinTheBound) {
+TEST_F(AddDialogsTest, CustomAddClosedWhileTheServerKeepsItWaitingEndsAndWritesNothing) {
+    ThreadWatch threads;
     CustomAddDialog dialog(&Button());
     HWND window = dialog.Open();
-    SetText(window, IDC_ADDRESS, ServerUrl(L"/feeds/rss20.xml?delay=3"));
+    SetText(window, IDC_ADDRESS, ServerUrl(L"/feeds/rss20.xml?delay=30&tag=withheld"));
     Click(window, IDC_ADD);
-    Pump(300);
-    // The add thread waits for the server: it is ended after the bounded wait.
-    EXPECT_LT(CloseAndTime(window), DialogWorker::kStopWait + 1500);
+    ASSERT_TRUE(ServerReceived(L"withheld"));
+    // The add thread leaves the withheld download behind and ends by itself.
+    EXPECT_EQ(CloseAndCountTerminated(window, threads), 0);
     EXPECT_FALSE(IsWindow(window));
-    Pump(3500);
     EXPECT_EQ(Count(), 0);
 
     // Downloads still work in this process afterwards.

@@ -7,6 +7,7 @@
 #include "core/HostProtocol.h"
 #include "core/RssButton.h"
 #include "host/HostToolbar.h"
+#include "support/Patience.h"
 
 namespace {
 
@@ -94,11 +95,17 @@ TEST_F(AddedTipTest, ItsTimerClosesItAndMouseMovementPostponesThat) {
                                  nullptr, nullptr);
     TheAddedTip().Show(owner, {50, 50}, L"提示");
     HWND tip = TheAddedTip().Window();
-    Pump(2000);
+    // Shown, its countdown runs; a movement over it starts the countdown
+    // anew (a timer armed again replaces the running one).
+    EXPECT_TRUE(KillTimer(tip, AddedTip::kLifeTimer));
     SendMessageW(tip, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-    Pump(1500);
-    EXPECT_TRUE(IsWindow(tip));  // 3.5 s after showing, 1.5 s after the movement
-    Pump(2000);
+    EXPECT_TRUE(KillTimer(tip, AddedTip::kLifeTimer));
+    EXPECT_TRUE(IsWindow(tip));
+    // The countdown's end closes it.
+    SetTimer(tip, AddedTip::kLifeTimer, 10, nullptr);
+    for (DWORD start = GetTickCount(); IsWindow(tip) && GetTickCount() - start < kPatienceMs;)
+        Pump(10);
     EXPECT_FALSE(IsWindow(tip));
+    EXPECT_EQ(TheAddedTip().Window(), nullptr);
     DestroyWindow(owner);
 }

@@ -10,6 +10,7 @@
 #include "feeds/SubscriptionImport.h"
 #include "feeds/SubscriptionStore.h"
 #include "support/ChildProcess.h"
+#include "support/ThreadWatch.h"
 
 using scene::FindEntry;
 using scene::Scene;
@@ -196,16 +197,20 @@ TEST_F(ButtonMenu, ItemsOfSubscription49AreItemsAndTheTimersStayTimers) {
     ASSERT_TRUE(scene.Ok());
     const auto& opened = scene.Host().Host()->OpenedAddresses();
 
+    ThreadWatch threads;
     std::vector<MenuEntry> menu = scene.Choose(0x4002);
     ASSERT_NE(FindEntry(menu, 0x4002), nullptr);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].address, scene::ItemLink(49, 2));
-    scene.Host().Pump(200);
-    EXPECT_TRUE(scene.Notifications().empty());  // no stale refresh ran
+    // No stale refresh ran: the choice started no worker.
+    threads.HoldNewThreads();
+    EXPECT_EQ(threads.Held(), 0);
+    scene.Host().Pump(1);
+    EXPECT_TRUE(scene.Notifications().empty());
 
     // The relayed timer still runs its timer action, not the item.
     scene.Host().Send(kCodeCommand, kTimerStaleRefresh);
-    EXPECT_TRUE(scene.WaitForNotifications(2, 5000));
+    EXPECT_TRUE(scene.WaitForNotifications(2));
     scene.Host().Send(kCodeCommand, kTimerFeedViewInjection);
     EXPECT_EQ(opened.size(), 1u);
 }
@@ -257,6 +262,6 @@ TEST_F(ButtonMenu, ASubscriptionWithoutCacheIsRefreshedBeforeTheMenuShowsUnlessI
     EXPECT_FALSE(feedtest::Exists(FeedCachePath(1)));
     EXPECT_EQ(feedtest::RecordedRequests(L"menu-imported"), "[]");
     // Without the mutex or the flag: the host heard of no refresh.
-    scene.Host().Pump(100);
+    scene.Host().Pump(1);
     EXPECT_TRUE(scene.Notifications().empty());
 }

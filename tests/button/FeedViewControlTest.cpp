@@ -60,7 +60,7 @@ protected:
     std::wstring AreaNow(const wchar_t* id) { return Document()->Element(id)->InnerHtml(); }
     // Relays the toolbar's timers until done() or ms passed.
     template <class Done>
-    bool PumpUntil(Done done, DWORD ms) {
+    bool PumpUntil(Done done, DWORD ms = kPatienceMs) {
         for (DWORD waited = 0; waited < ms; waited += 20) {
             if (done()) return true;
             scene_.Host().Pump(20);
@@ -115,19 +115,19 @@ TEST_F(FeedViewControl, OneControlGoesBehindEachAnchorAndTheSinkFollowsTheDocume
 TEST_F(FeedViewControl, ALateSubscribeAreaGetsOneControlAndTheRetryStops) {
     std::wstring url = PageUrl(L"/late.xml");
     scene_.Navigate(FeedView(false, false), url);
-    ASSERT_TRUE(PumpUntil([&] { return Relayed(kTimerFeedViewInjection) >= 2; }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return Relayed(kTimerFeedViewInjection) >= 2; }));
     EXPECT_EQ(Controls(Document()), 0);
     EXPECT_EQ(Document()->SinkCount(), 0u);
 
     HtmlPage built = FeedView();
     for (size_t i = 1; i < built.elements.size(); ++i) Document()->AddElement(built.elements[i]);
     size_t before = Relayed(kTimerFeedViewInjection);
-    ASSERT_TRUE(PumpUntil(
-        [&] { return Controls(Document()) > 0 && PropertiesControls(Document()) > 0; }, 2000));
+    ASSERT_TRUE(
+        PumpUntil([&] { return Controls(Document()) > 0 && PropertiesControls(Document()) > 0; }));
     EXPECT_LE(Relayed(kTimerFeedViewInjection) - before, 3u);
     EXPECT_EQ(Document()->SinkCount(), 1u);
 
-    scene_.Host().Pump(600);
+    // Both retries were stopped with their insertion.
     EXPECT_EQ(Controls(Document()), 3);
     EXPECT_EQ(PropertiesControls(Document()), 3);
     EXPECT_FALSE(scene_.Host().KillPluginTimer(kTimerFeedViewInjection));
@@ -140,7 +140,7 @@ TEST_F(FeedViewControl, ARetryOutlivesTheViewWithoutTouchingOrdinaryPages) {
     ordinary.elements.push_back({L"_subscribeheader_", AreaHtml(kViewAnchor)});
     scene_.Navigate(ordinary, PageUrl(L"/page.html"));
     size_t before = Relayed(kTimerFeedViewInjection);
-    ASSERT_TRUE(PumpUntil([&] { return Relayed(kTimerFeedViewInjection) >= before + 2; }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return Relayed(kTimerFeedViewInjection) >= before + 2; }));
     EXPECT_EQ(AreaNow(L"_subscribeheader_"), AreaHtml(kViewAnchor));
     EXPECT_TRUE(scene_.Host().KillPluginTimer(kTimerFeedViewInjection));
 }

@@ -22,7 +22,6 @@ using namespace feedtest;
 namespace {
 
 constexpr int kVariants = 1500;
-constexpr DWORD kVariantLimitMs = 2000;
 
 // Bytes as UTF-16 text an INI value can hold: no line breaks or NULs, and
 // now and then a character outside the ANSI code page.
@@ -79,7 +78,7 @@ TEST(HistoryMarksFuzzTest, DamagedMarksStillRecordTheLinkInsideTheRing) {
     int failed = 0;
     DWORD began = GetTickCount();
     {
-        HangWatch watch("MarkItemRead", kVariantLimitMs * 5);
+        HangWatch watch("MarkItemRead", 2 * kPatienceMs);
         for (int variant = 0; variant < kVariants; ++variant) {
             std::wstring marks = DamagedMarks(mutator);
             std::wstring slot = DamagedSlot(mutator);

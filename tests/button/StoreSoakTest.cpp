@@ -1,4 +1,4 @@
-// Several processes change one store at random for a while: adding, renaming,
+// Several processes change one store at random side by side: adding, renaming,
 // removing, refreshing and marking read. Every subscription that was added
 // and not removed must be there exactly once with its own title, address,
 // cache and read mark.
@@ -27,7 +27,9 @@ using namespace feedtest;
 namespace {
 
 constexpr int kProcesses = 3;
-constexpr DWORD kSoakMs = 10000;
+// Operations of each process. However busy the machine, each does as many:
+// how much they overlap is up to the scheduler, how much they do is not.
+constexpr int kOperations = 40;
 
 // What one process added and kept: the feed's tag and the size of the feed
 // that identifies its cache (the server's generated feed of that many items).
@@ -70,8 +72,8 @@ void MakeDialogCache(int cacheNumber, const OwnFeed& feed) {
     WriteFeedCacheFile(FeedCachePath(cacheNumber).c_str(), cache);
 }
 
-// Child: random operations until the time is up; writes its surviving feeds
-// to its journal. Argument: "<process> <lock 0|1>".
+// Child: kOperations random operations; writes its surviving feeds to its
+// journal. Argument: "<process> <lock 0|1>".
 int SoakRole(const std::wstring& argument) {
     int process = 0;
     int locked = 1;
@@ -84,8 +86,7 @@ int SoakRole(const std::wstring& argument) {
     int sequence = 0;
     int operations = 0;
     const int cacheNumber = -10 - process;
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < kSoakMs) {
+    while (operations < kOperations) {
         int choice = static_cast<int>(random() % 10);
         ++operations;
         if (choice < 3 || own.empty()) {
@@ -152,7 +153,7 @@ SoakResult RunSoak(bool locked) {
     for (int p = 0; p < kProcesses; ++p) {
         std::wstring argument = std::to_wstring(p) + L" " + (locked ? L"1" : L"0");
         children.emplace_back([&results, p, argument] {
-            results[p] = RunChildRole(L"store-soak", argument, L"", kSoakMs + 60000);
+            results[p] = RunChildRole(L"store-soak", argument, L"", 4 * kPatienceMs);
         });
     }
     for (std::thread& child : children) child.join();
@@ -203,9 +204,7 @@ TEST(StoreSoakTest, ConcurrentProcessesLoseNothingWithTheLock) {
            unlocked.operations, unlocked.expected, unlocked.losses);
     printf("store soak with lock: %d operations, %d kept, %d lost or damaged\n", locked.operations,
            locked.expected, locked.losses);
-    // Serialised work on a loaded machine is slow; what counts is that the
-    // processes did interleave and that nothing was lost.
-    EXPECT_GT(locked.operations, 3 * kProcesses);
+    EXPECT_EQ(locked.operations, kProcesses * kOperations);
     EXPECT_GT(locked.expected, 0);
     EXPECT_EQ(locked.losses, 0);
     ClearDataFolder();
