@@ -55,7 +55,7 @@ int LogIndex(const std::string& line) {
     return found == log.end() ? -1 : static_cast<int>(found - log.begin());
 }
 
-bool WaitForNavigations(PaneScene& scene, size_t count, DWORD ms = 3000) {
+bool WaitForNavigations(PaneScene& scene, size_t count, DWORD ms = kPatienceMs) {
     for (DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
         if (scene.Browser()->Navigations().size() >= count) return true;
         PumpMessages(20);
@@ -182,7 +182,8 @@ struct ReleaseWatch {
         ReleaseWatch* self = Current();
         if (message == WM_RSS_CHANNEL && !self->sawRecord) {
             self->sawRecord = true;
-            self->releasedFirst = WaitForSingleObject(self->senderReleased, 3000) == WAIT_OBJECT_0;
+            self->releasedFirst =
+                WaitForSingleObject(self->senderReleased, kPatienceMs) == WAIT_OBJECT_0;
         }
         return CallWindowProcA(self->original, window, message, wParam, lParam);
     }
@@ -216,13 +217,15 @@ TEST_F(FeedTreePaneTest, BatchSenderIsReleasedBeforeTheFirstRecordIsHandled) {
     std::thread engine([agent, released, batch]() mutable {
         COPYDATASTRUCT data = {0, static_cast<DWORD>(batch.size()), batch.data()};
         DWORD_PTR result = 1;
+        // Longer than the pane waits for the release.
         SendMessageTimeoutA(agent, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
-                            5000, &result);
+                            2 * kPatienceMs, &result);
         // Once released, the sender's buffer is its own again.
         std::fill(batch.begin(), batch.end(), 0);
         SetEvent(released);
     });
-    for (int i = 0; i < 250 && scene.Dump().find(L"频道") == std::wstring::npos; ++i)
+    for (DWORD start = GetTickCount();
+         scene.Dump().find(L"频道") == std::wstring::npos && GetTickCount() - start < kPatienceMs;)
         PumpMessages(20);
     engine.join();
     SetWindowLongPtrA(scene.PaneWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(watch.original));
@@ -304,7 +307,7 @@ TEST_F(FeedTreePaneTest, ChannelCountsAsFolderUntilItsPageNameArrives) {
     EXPECT_TRUE(scene.WaitForLog("2034 2 1"));
     // The engine removes it, and only then is the item gone.
     EXPECT_TRUE(scene.WaitForLog("2031 2 0"));
-    PumpMessages(100);
+    PumpUntil([&] { return scene.Dump() == L"F:0"; });
     EXPECT_EQ(L"F:0", scene.Dump());
 }
 
@@ -329,7 +332,7 @@ TEST_F(FeedTreePaneTest, DeleteConfirmationNamesABoldItemWithoutItsCount) {
     EXPECT_EQ(L"确认删除频道 \"科技\" ?", boxes_->Boxes()[0].text);
     EXPECT_EQ(L"确认删除频道 \"x(3)\" ?", boxes_->Boxes()[1].text);
     EXPECT_EQ(L"确认删除频道 \"科技 (12)\" ?", boxes_->Boxes()[2].text);
-    PumpMessages(100);
+    ASSERT_TRUE(PaneScene::EngineCaughtUp());
     EXPECT_FALSE(scene.Logged("2031 1 0"));
 }
 
@@ -390,7 +393,7 @@ TEST_F(FeedTreePaneTest, DeletingTheLastChildClosesTheFolderAndTellsTheEngine) {
     SendMessageA(scene.PaneWindow(), WM_RSS_PARTNER_PAGE, 0, reinterpret_cast<LPARAM>(page));
     PaneScene::Script("node\t5\t0\tchannel\tE\trss_e");
     EXPECT_EQ(L"E:2", scene.Dump());
-    PumpMessages(100);
+    ASSERT_TRUE(PaneScene::EngineCaughtUp());
     EXPECT_EQ(-1, LogIndex("2034 2 1"));
 }
 
@@ -514,7 +517,7 @@ TEST_F(FeedTreePaneTest, UnreadMarksAndTheQueriesTheyCause) {
     EXPECT_EQ(L"A:1{B:1{C:2}},D:2", scene.Dump());
     // Read of an item that is not bold asks nothing.
     PaneScene::Script("send\t2038\t3\t0");
-    PumpMessages(100);
+    ASSERT_TRUE(PaneScene::EngineCaughtUp());
     EXPECT_EQ(-1, LogIndex("2039 2 " + scene.PaneId()));
 
     // The engine still has unread items below A: its answers make the
@@ -522,7 +525,7 @@ TEST_F(FeedTreePaneTest, UnreadMarksAndTheQueriesTheyCause) {
     PaneScene::Script("unread\t3\t1\nsend\t2039\t3\t0\nsend\t2038\t3\t0");
     EXPECT_TRUE(scene.WaitForLog("2039 1 " + scene.PaneId()));
     EXPECT_LT(LogIndex("2039 2 " + scene.PaneId()), LogIndex("2039 1 " + scene.PaneId()));
-    PumpMessages(200);
+    PumpUntil([&] { return scene.Dump() == L"A:1*{B:1*{C:2}},D:2"; });
     EXPECT_EQ(L"A:1*{B:1*{C:2}},D:2", scene.Dump());
 
     // Every node, children before their parent, siblings in order.
@@ -591,7 +594,7 @@ TEST_F(FeedTreePaneTest, DoubleClickUpdatesALeafAndLeavesFoldersToTheTree) {
     scene.Notify(NM_DBLCLK);
     TreeView_SelectItem(scene.Tree(), scene.Item(2));
     scene.Notify(NM_DBLCLK, scene.Pane().ToolbarWindow());
-    PumpMessages(100);
+    ASSERT_TRUE(PaneScene::EngineCaughtUp());
     EXPECT_EQ(-1, LogIndex("2034 1 1"));
     EXPECT_EQ(-1, LogIndex("2034 2 1"));
 
@@ -614,7 +617,8 @@ TEST_F(FeedTreePaneTest, PageIsShownOnlyForThePendingItemAndNeverOverAWebPage) {
     scene.Browser()->SetLocation(L"http://example.test/", L"web");
     scene.Notify(NM_DBLCLK);
     EXPECT_TRUE(scene.WaitForLog("2034 1 1"));
-    PumpMessages(300);
+    // The engine has written the page and said so.
+    ASSERT_TRUE(PaneScene::EngineCaughtUp());
     EXPECT_TRUE(scene.Browser()->Navigations().empty());
 
     scene.Browser()->SetLocation(L"file:///C:/page.html", L"file");
@@ -790,8 +794,8 @@ TEST_F(FeedTreePaneTest, NewFolderAndAddChannelComeBackFromTheEngine) {
     TreeView_SelectItem(scene.Tree(), scene.Item(2));
     scene.Command(ID_NEW_FOLDER);
     EXPECT_TRUE(scene.WaitForLog("2025 2 0"));
-    PumpMessages(200);
     // The engine put the folder beside the channel and sorted it first.
+    PumpUntil([&] { return scene.Dump() == L"F:1{新建目录:0,C:2}"; });
     EXPECT_EQ(L"F:1{新建目录:0,C:2}", scene.Dump());
 }
 
@@ -914,8 +918,7 @@ TEST_F(FeedTreePaneTest, ContextMenuFromTheToolbarAndOverAnItem) {
     EXPECT_TRUE(scene.WaitForLog("2029 2 0"));
     // The engine answers with its properties dialog; the user closes it.
     HWND properties = nullptr;
-    for (int i = 0; i < 100 && !properties; ++i, Sleep(20))
-        properties = FindWindowW(L"#32770", kPropertiesCaption);
+    PumpUntil([&] { return (properties = FindWindowW(L"#32770", kPropertiesCaption)) != nullptr; });
     EXPECT_NE(nullptr, properties);
     if (properties) SendMessageW(properties, WM_COMMAND, IDCANCEL, 0);
 }
@@ -980,7 +983,7 @@ TEST_F(FeedTreePaneTest, InTreeDragRefusesHomeDropsAndAsksTheEngineToMove) {
         EXPECT_TRUE(drag.Over(empty));
         drag.Drop();
     }
-    PumpMessages(100);
+    ASSERT_TRUE(PaneScene::EngineCaughtUp());
     for (const std::string& line : PaneScene::Log()) EXPECT_NE(0u, line.find("2032")) << line;
 
     {
@@ -990,7 +993,7 @@ TEST_F(FeedTreePaneTest, InTreeDragRefusesHomeDropsAndAsksTheEngineToMove) {
         drag.Drop();
     }
     EXPECT_TRUE(scene.WaitForLog("2032 2 4"));
-    PumpMessages(200);
+    PumpUntil([&] { return scene.Dump() == L"A:1{C:2,D:1{B:2,E:2}},F:2"; });
     EXPECT_EQ(L"A:1{C:2,D:1{B:2,E:2}},F:2", scene.Dump());
     {
         TreeDrag drag(scene, scene.Item(3));
@@ -1046,15 +1049,16 @@ TEST_F(FeedTreePaneTest, DragsNearTheBottomEdgeScrollUntilTheyLeaveIt) {
     RECT client;
     GetClientRect(scene.Tree(), &client);
     HTREEITEM top = FirstVisible(scene);
+    // Resting near the edge the tree scrolls by itself; elsewhere a tick of
+    // the pane's timer (the one that scrolls) moves nothing.
+    auto tick = [&] { SendMessageA(scene.PaneWindow(), WM_TIMER, TreeDragDrop::kTimer, 0); };
     {
         TreeDrag drag(scene, scene.Item(1));
         drag.Over(scene.TreePoint(20, client.bottom - 3));
-        PumpMessages(500);
-        EXPECT_NE(top, FirstVisible(scene));
+        EXPECT_TRUE(PumpUntil([&] { return FirstVisible(scene) != top; }));
         drag.Over(scene.TreePoint(20, client.bottom / 2));
-        PumpMessages(150);
         HTREEITEM stopped = FirstVisible(scene);
-        PumpMessages(300);
+        tick();
         EXPECT_EQ(stopped, FirstVisible(scene));
         drag.Drop();
     }
@@ -1064,18 +1068,16 @@ TEST_F(FeedTreePaneTest, DragsNearTheBottomEdgeScrollUntilTheyLeaveIt) {
     LPARAM bottom = MAKELPARAM(scene.TreePoint(20, client.bottom - 3).x,
                                scene.TreePoint(20, client.bottom - 3).y);
     SendMessageA(scene.PaneWindow(), WM_RSS_DRAG_SCROLL, 0, bottom);
-    PumpMessages(300);
+    tick();
     EXPECT_EQ(top, FirstVisible(scene));
     SendMessageA(scene.PaneWindow(), WM_RSS_DRAG_ENTER, 0, bottom);
     SendMessageA(scene.PaneWindow(), WM_RSS_DROP, 0, bottom);
     EXPECT_TRUE(DropHilite(scene));
-    PumpMessages(400);
-    EXPECT_NE(top, FirstVisible(scene));
+    EXPECT_TRUE(PumpUntil([&] { return FirstVisible(scene) != top; }));
     SendMessageA(scene.PaneWindow(), WM_RSS_DRAG_LEAVE, 0, 0);
     EXPECT_EQ(nullptr, DropHilite(scene));
-    PumpMessages(100);
     HTREEITEM stopped = FirstVisible(scene);
-    PumpMessages(300);
+    tick();
     EXPECT_EQ(stopped, FirstVisible(scene));
 }
 
@@ -1106,16 +1108,17 @@ TEST_F(FeedTreePaneTest, TextDroppedFromOutsideGoesToTheEngineForTheItemUnderIt)
     EXPECT_TRUE(scene.Logged("74 " + scene.PaneId() + " 2 24 " + hex + "00"));
     // The engine asks the user to subscribe it; cancelled, nothing changes.
     HWND dialog = nullptr;
-    for (int i = 0; i < 250 && !(dialog && IsWindowVisible(dialog)); ++i) {
-        PumpMessages(20);
+    PumpUntil([&] {
         dialog = FindWindowW(L"#32770", kAddChannelCaption);
-    }
+        return dialog && IsWindowVisible(dialog);
+    });
     ASSERT_TRUE(dialog);
     wchar_t prefilled[64] = L"";
     GetDlgItemTextW(dialog, IDC_ADDRESS, prefilled, 64);
     EXPECT_STREQ(L"http://x.test/feed.xml", prefilled);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    PumpMessages(200);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }));
+    ASSERT_TRUE(PaneScene::EngineCaughtUp());
     EXPECT_EQ(L"F:1{C:2}", scene.Dump());
 
     char shortText[] = "abc";

@@ -13,6 +13,7 @@
 #include "browser/WebBrowserStandin.h"
 #include "testengine/EngineControl.h"
 #include "server/EngineLink.h"
+#include "server/EngineProtocol.h"
 #include "support/BandTestSupport.h"
 #include "support/TestPaths.h"
 #include "ui/BandSplitterWindow.h"
@@ -40,7 +41,7 @@ public:
             MessageBoxWatcher boxes;
             EngineLink link;
             link.FindOrStart(std::string(band.begin(), band.end()));
-            WaitForWindowClass("RSS_Feed", 20000);
+            WaitForWindowClass("RSS_Feed", kPatienceMs);
         }
         INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
@@ -98,7 +99,7 @@ public:
 
     // ---- the engine's request log
     static std::vector<std::string> Log() { return ReadLines(folder_->File(L"engine.log")); }
-    static bool WaitForLog(const std::string& line, DWORD ms = 3000) {
+    static bool WaitForLog(const std::string& line, DWORD ms = kPatienceMs) {
         for (DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
             for (const std::string& seen : Log()) {
                 if (seen == line) return true;
@@ -106,6 +107,17 @@ public:
             PumpMessages(20);
         }
         return false;
+    }
+    // The engine has handled every request posted to it before this call,
+    // and the pane what the engine sent it meanwhile: a request the engine
+    // ignores (WM_RSS_PARTNER_QUERY) is posted behind them and waited for in
+    // the log.
+    static bool EngineCaughtUp() {
+        static WPARAM marker = 0;
+        ++marker;
+        PostMessageA(FindWindowA("RSS_Feed", nullptr), WM_RSS_PARTNER_QUERY, marker, 0);
+        return WaitForLog(std::to_string(WM_RSS_PARTNER_QUERY) + " " + std::to_string(marker) +
+                          " 0");
     }
     static bool Logged(const std::string& line) {
         for (const std::string& seen : Log()) {

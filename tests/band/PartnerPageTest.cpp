@@ -29,8 +29,12 @@ protected:
     static void SetUpTestSuite() {
         // The pane inside this program looks for the engine beside the
         // program: have the real one running already.
+        // A slow start shows the band's error box: answered, the window is
+        // waited for.
+        MessageBoxWatcher slowStart;
         std::wstring band = BuildPath("band/rssband.dll");
-        ASSERT_TRUE(EngineLink().FindOrStart(std::string(band.begin(), band.end())));
+        ASSERT_TRUE(EngineLink().FindOrStart(std::string(band.begin(), band.end())) ||
+                    WaitForWindowClass("RSS_Feed", kPatienceMs));
     }
     static void TearDownTestSuite() { CloseEngines(); }
 

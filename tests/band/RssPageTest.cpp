@@ -87,8 +87,8 @@ var menuWindow = { event: {}, clipboardData: { setData: function (format, text) 
     // Fresh names per run: a script host still closing from the previous run
     // may hold its output file open.
     static int run = 0;
-    std::wstring stem = std::wstring(temp) + L"RssPageTest" + std::to_wstring(GetCurrentProcessId()) +
-                        L"_" + std::to_wstring(++run);
+    std::wstring stem = std::wstring(temp) + L"RssPageTest" +
+                        std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++run);
     std::wstring scriptPath = stem + L".js";
     std::wstring outputPath = stem + L".out";
     FILE* file = _wfopen(scriptPath.c_str(), L"wb");

@@ -34,6 +34,13 @@ void PumpMessages(DWORD ms) {
     } while (GetTickCount() - start < ms);
 }
 
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    for (DWORD start = GetTickCount(); !done(); PumpMessages(10)) {
+        if (GetTickCount() - start >= timeoutMs) return done();
+    }
+    return true;
+}
+
 int RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
     std::wstring line = commandLine;
     STARTUPINFOW startup = {};

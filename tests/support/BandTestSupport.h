@@ -2,6 +2,7 @@
 // Helpers for the band's tests: the feed engine process, message boxes the
 // band shows, child processes and the message queue.
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +20,10 @@ HWND WaitForWindowClass(const char* className, DWORD timeoutMs);
 
 // Handles the calling thread's messages for about the given time.
 void PumpMessages(DWORD ms);
+
+// Handles the calling thread's messages until done() holds, at most
+// timeoutMs; the last answer of done().
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = kPatienceMs);
 
 // Runs a command line and returns its exit code, or -1 when it could not be
 // started or did not end in time (it is then terminated).
