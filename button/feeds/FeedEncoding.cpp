@@ -8,6 +8,8 @@ namespace {
 const char kUtf8Bom[] = "\xEF\xBB\xBF";
 constexpr UINT kUtf16Le = 1200;
 constexpr UINT kUtf16Be = 1201;
+constexpr UINT kGbk = 936;
+constexpr UINT kGb18030 = 54936;
 constexpr size_t kGbProbeLength = 40;
 constexpr size_t kDeclarationProbeLength = 256;
 
@@ -49,8 +51,8 @@ struct NamedCodePage {
 // Names feeds use for encodings Windows knows under another number. Latin-1
 // is read as its superset windows-1252, as browsers do.
 const NamedCodePage kNamedCodePages[] = {
-    {"gb2312", 936},       {"gbk", 936},           {"x-gbk", 936},          {"euc-cn", 936},
-    {"gb18030", 54936},    {"big5", 950},          {"big5-hkscs", 950},     {"shift_jis", 932},
+    {"gb2312", kGbk},      {"gbk", kGbk},          {"x-gbk", kGbk},         {"euc-cn", kGbk},
+    {"gb18030", kGb18030}, {"big5", 950},          {"big5-hkscs", 950},     {"shift_jis", 932},
     {"shift-jis", 932},    {"sjis", 932},          {"x-sjis", 932},         {"windows-31j", 932},
     {"euc-jp", 20932},     {"euc-kr", 949},        {"ks_c_5601-1987", 949}, {"iso-8859-1", 1252},
     {"latin1", 1252},      {"iso-8859-2", 28592},  {"iso-8859-3", 28593},   {"iso-8859-4", 28594},
@@ -113,6 +115,9 @@ UINT CodePageOfEncodingName(const std::string& name) {
     for (const NamedCodePage& entry : kNamedCodePages) {
         if (key == entry.name) codePage = entry.codePage;
     }
+    // Systems without GB18030 (XP without its support package, Wine) still
+    // have GBK, its two-byte part, which covers the text of nearly every feed.
+    if (codePage == kGb18030 && !IsValidCodePage(codePage)) codePage = kGbk;
     return codePage && IsValidCodePage(codePage) ? codePage : 0;
 }
 
@@ -120,7 +125,7 @@ UINT FeedSourceCodePage(const std::string& head) {
     if (StartsWith(head, kUtf8Bom)) return 0;
     if (StartsWith(head, "\xFF\xFE")) return kUtf16Le;
     if (StartsWith(head, "\xFE\xFF")) return kUtf16Be;
-    if (NamesGb(head)) return 936;
+    if (NamesGb(head)) return kGbk;
     return CodePageOfEncodingName(DeclaredEncoding(head));
 }
 
@@ -134,13 +139,17 @@ bool ConvertFeedTextToUtf8(std::string& text, UINT codePage) {
 
 int ConvertGbFeedToUtf8(const wchar_t* file) {
     std::string text;
-    if (!ReadWholeFile(file, text) || !ConvertFeedTextToUtf8(text, 936)) return 0;
+    if (!ReadWholeFile(file, text) || !ConvertFeedTextToUtf8(text, kGbk)) return 0;
     return WriteWholeFile(file, text) ? 1 : 0;
 }
 
+HANDLE OpenToRead(const wchar_t* path) {
+    return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
 bool ReadWholeFile(const wchar_t* path, std::string& bytes) {
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file = OpenToRead(path);
     if (file == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER size;
     bool ok = GetFileSizeEx(file, &size) && size.QuadPart < 0x7FFFFFFF;

@@ -6,6 +6,8 @@
 #include <cwctype>
 #include <string>
 
+#include "feeds/FeedEncoding.h"
+
 namespace {
 
 std::wstring Lower(std::wstring text) {
@@ -22,17 +24,6 @@ std::wstring Trim(const std::wstring& text) {
 
 std::wstring Key(const std::wstring& section, const std::wstring& key) {
     return Lower(section) + L'\n' + Lower(key);
-}
-
-bool ReadBytes(const std::wstring& path, std::string* bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    char buffer[8192];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got) bytes->append(buffer, got);
-    CloseHandle(file);
-    return true;
 }
 
 std::wstring Decode(const std::string& bytes) {
@@ -59,7 +50,7 @@ std::wstring Decode(const std::string& bytes) {
 
 IniSnapshot::IniSnapshot(const std::wstring& path) {
     std::string bytes;
-    loaded_ = ReadBytes(path, &bytes);
+    loaded_ = ReadWholeFile(path.c_str(), bytes);
     if (loaded_) Parse(Decode(bytes));
 }
 
@@ -102,4 +93,19 @@ long IniSnapshot::GetNumber(const wchar_t* section, const wchar_t* key, long fal
     wchar_t* end = nullptr;
     long number = wcstol(value.c_str(), &end, 10);
     return end == value.c_str() ? fallback : number;
+}
+
+long IniSnapshot::HighestNumberedSection(const wchar_t* prefix) const {
+    std::wstring lowered = Lower(prefix);
+    long highest = 0;
+    for (const auto& entry : values_) {
+        const std::wstring& name = entry.first;
+        if (name.compare(0, lowered.size(), lowered) != 0) continue;
+        const wchar_t* digits = name.c_str() + lowered.size();
+        if (!iswdigit(*digits)) continue;
+        wchar_t* end = nullptr;
+        long number = wcstol(digits, &end, 10);
+        if (end != digits && *end == L'\n' && number > highest) highest = number;
+    }
+    return highest;
 }
