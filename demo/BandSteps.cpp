@@ -13,7 +13,7 @@
 #include "Screenshot.h"
 #include "browser/BandSite.h"
 #include "browser/WebBrowserStandin.h"
-#include "engine/EngineControl.h"
+#include "testengine/EngineControl.h"
 #include "host/MenuSnapshot.h"
 #include "../band/server/EngineProtocol.h"
 

@@ -61,10 +61,11 @@ UninstPage instfiles
 
 Section "Install"
   ; The band's page and style sheets are found beside rssband.dll, and the
-  ; band starts Feed.dll from there too.
+  ; band starts Feed.dll from there too: the engine as shipped, not the
+  ; build beside rssband.dll in the build tree, which the tests steer.
   SetOutPath "$INSTDIR"
   File "${BUILD_DIR}\band\rssband.dll"
-  File "${BUILD_DIR}\band\Feed.dll"
+  File "${BUILD_DIR}\engine\Feed.dll"
   File "${BUILD_DIR}\band\rss.htm"
   SetOutPath "$INSTDIR\css"
   File "${BUILD_DIR}\band\css\*.*"

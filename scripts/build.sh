@@ -26,7 +26,8 @@ done
 setup="$BUILD_ROOT/i686/feedreader-setup.exe"
 if [[ " $ARCHS " == *" i686 "* ]] && command -v makensis >/dev/null; then
   if [ ! -f "$setup" ] || [ -n "$(find "$ROOT/installer" "$BUILD_ROOT/i686/band" \
-        "$BUILD_ROOT/i686/button/rssbutton.dll" -maxdepth 2 -newer "$setup" -type f \
+        "$BUILD_ROOT/i686/engine/Feed.dll" "$BUILD_ROOT/i686/button/rssbutton.dll" \
+        -maxdepth 2 -newer "$setup" -type f \
         \( -name '*.dll' -o -name '*.htm' -o -name '*.css' -o -name '*.txt' -o -name '*.nsi' \) \
         -print -quit)" ]; then
     makensis -V2 -DBUILD_DIR="$(cd "$BUILD_ROOT/i686" && pwd)" -DOUT_FILE="$setup" "$ROOT/installer/feedreader.nsi"

@@ -45,6 +45,9 @@ start_wine() {
   # ctest so that they do not hold its output pipe.
   "$WINESERVER" -p
   "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
+  # There is no window manager: a managed window would make Wine wait for one
+  # (about 2 s) each time a shown window is hidden or destroyed.
+  "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 }
 
 start_http_server() {

@@ -2,10 +2,13 @@
 # Each deliverable is a PE DLL for its machine that imports only DLLs every
 # Windows XP SP2 has (no compiler runtime), calls no function XP lacks,
 # exports exactly its names undecorated and carries the product's version.
+# The feed engine carries its own version, and none of the switches that only
+# the tests' build of it reads.
+#   check_binaries.sh <triple> <rssbutton.dll> <rssband.dll> <Feed.dll>
 set -u
 # The tools' messages are matched in English.
 export LC_ALL=C
-triple="$1"; button="$2"; band="$3"
+triple="$1"; button="$2"; band="$3"; engine="$4"
 objdump="$triple-objdump"
 windres="$triple-windres"
 fail=0
@@ -54,7 +57,11 @@ check() {
   want="$(printf '%s\n' "$@" | sort)"
   got="$(exports "$dump" | sort)"
   [ "$want" = "$got" ] || { echo "$dll: exports" $got "instead of" $want; fail=1; }
+}
 
+check_version() {
+  local dll="$1"
+  [ -f "$dll" ] || return
   # The version resource, as the resource compiler writes it back as text.
   local rc; rc="$("$windres" -i "$dll" -O rc 2>/dev/null)"
   grep -q 'VALUE "ProductName", L"RSS \\x8ba2\\x9605"' <<<"$rc" \
@@ -65,6 +72,15 @@ check() {
     || { echo "$dll: no PRODUCTVERSION in VERSIONINFO"; fail=1; }
 }
 check "$button" OnButtonMessage
+check_version "$button"
 check "$band" DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer
+check_version "$band"
+check "$engine" EntryPoint
+# The environment variables of the tests' build, in either character width.
+if [ -f "$engine" ]; then
+  if strings -a "$engine" | grep -q FEED_ENGINE_ || strings -a -el "$engine" | grep -q FEED_ENGINE_; then
+    echo "$engine: reads switches only the tests use"; fail=1
+  fi
+fi
 [ $fail = 0 ] && echo "binaries: ok"
 exit $fail

@@ -38,6 +38,7 @@ for f in rssband.dll Feed.dll rss.htm uninstall.exe css/css.txt; do
   check "missing $location\\$f" '[ -f "$dir/$f" ]'
 done
 check "missing the plug-in in $plugin_dir" '[ -f "$plugin_dir/rssbutton.dll" ]'
+check "installed an engine other than the shipped one" 'cmp -s "$dir/Feed.dll" "$tree/engine/Feed.dll"'
 server="$("$WINE" reg query "HKCR\\CLSID\\$clsid\\InprocServer32" </dev/null 2>/dev/null \
   | tr -d '\r' | grep -i REG_SZ | head -1)"
 check "band not registered to the installed copy ($server)" 'grep -qi "FeedReader.rssband.dll" <<<"$server"'

@@ -13,6 +13,7 @@ namespace {
 const DWORD kInputIdleWait = 500;
 const int kWindowRetries = 3;
 const DWORD kRetryPause = 100;
+const int kCommandLineSize = 1024;
 
 void ShowEngineError(const wchar_t* text) {
     MessageBoxW(nullptr, text, L"错误", MB_ICONERROR);
@@ -33,11 +34,13 @@ std::string EnginePath(const std::string& modulePath) {
 }
 
 void RunEngine(const std::string& enginePath) {
+    // A volume without 8.3 names gives back the long path, or nothing.
     char shortPath[MAX_PATH] = "";
     DWORD length = GetShortPathNameA(enginePath.c_str(), shortPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) lstrcpynA(shortPath, enginePath.c_str(), MAX_PATH);
-    char commandLine[1024];
-    wnsprintfA(commandLine, sizeof commandLine, "RUNDLL32 %s,EntryPoint", shortPath);
+    bool hasShort = length > 0 && length < MAX_PATH;
+    std::string line = EngineCommandLine(hasShort ? shortPath : enginePath);
+    char commandLine[kCommandLineSize];
+    lstrcpynA(commandLine, line.c_str(), sizeof commandLine);
 
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -51,6 +54,13 @@ void RunEngine(const std::string& enginePath) {
 }
 
 }  // namespace
+
+std::string EngineCommandLine(const std::string& enginePath) {
+    // RUNDLL32 splits its command line at blanks outside quotes.
+    bool blank = enginePath.find(' ') != std::string::npos;
+    std::string path = blank ? "\"" + enginePath + "\"" : enginePath;
+    return "RUNDLL32 " + path + ",EntryPoint";
+}
 
 HWND EngineLink::FindOrStart(const std::string& modulePath) {
     engine_ = FindEngineWindow();

@@ -28,5 +28,9 @@ private:
     HWND engine_ = nullptr;
 };
 
+// "RUNDLL32 <engine path>,EntryPoint", the path quoted when it holds a blank
+// (a long path, on a volume without 8.3 names).
+std::string EngineCommandLine(const std::string& enginePath);
+
 // The engine's node id kept as a tree item's data; 0 for no item.
 DWORD NodeOfItem(HWND tree, HTREEITEM item);

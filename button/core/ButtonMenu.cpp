@@ -7,6 +7,7 @@
 #include "core/ToolbarEnvironment.h"
 #include "feeds/FeedCache.h"
 #include "feeds/StoreFile.h"
+#include "feeds/SubscriptionImport.h"
 #include "feeds/SubscriptionRefresh.h"
 #include "feeds/SubscriptionStore.h"
 #include "res/resource.h"
@@ -48,6 +49,15 @@ std::wstring SiteEntryText(const std::wstring& title) {
     return text;
 }
 
+// What the menu reads of the list: [main] and the subscriptions it shows.
+// Those beyond, hundreds after an import, cost the drop-down nothing.
+bool MenuSection(const std::wstring& section) {
+    if (section == L"main") return true;
+    if (section.compare(0, 3, L"rss") != 0) return false;
+    long number = wcstol(section.c_str() + 3, nullptr, 10);
+    return number >= 1 && number <= kMaxMenuSubscriptions;
+}
+
 }  // namespace
 
 HMENU LoadButtonMenu(HMENU* popup) {
@@ -85,7 +95,7 @@ void AppendButtonMenuEntries(HMENU popup, const wchar_t* rssIni, const ButtonMen
     if (state.pageHasFeeds) AppendEntry(popup, kCmdAddThisFeed, EntryText(IDS_MENU_ADD_THIS_FEED));
     AppendEntry(popup, kCmdCustomAdd, EntryText(IDS_MENU_CUSTOM_ADD));
 
-    IniSnapshot rss(rssIni);
+    IniSnapshot rss(rssIni, MenuSection);
     int count = rss.Loaded() ? static_cast<int>(rss.GetNumber(L"main", L"count", 0)) : 0;
     if (count > kMaxMenuSubscriptions) count = kMaxMenuSubscriptions;
     bool separated = false;
@@ -95,7 +105,9 @@ void AppendButtonMenuEntries(HMENU popup, const wchar_t* rssIni, const ButtonMen
         // One read of the whole cache: the caches are the bulk of the time.
         std::wstring path = FeedCachePathIn(folder, number);
         IniSnapshot cache(path);
-        if (!cache.Loaded()) {
+        // Imported subscriptions come by the hundred: they wait for the
+        // background refresh rather than hold the browser one by one.
+        if (!cache.Loaded() && !WasImported(rss, number)) {
             RefreshSubscription(rssIni, number, nullptr, kMenuFetchMs);
             cache = IniSnapshot(path);
         }

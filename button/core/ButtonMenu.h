@@ -18,8 +18,8 @@ struct ButtonMenuState {
 HMENU LoadButtonMenu(HMENU* popup);
 
 // Appends every entry under the state. A subscription without a cache is
-// refreshed first, on this thread. Only the first 240 subscriptions get
-// entries: later numbers have no 16-bit command identifiers.
+// refreshed first, on this thread, unless it came by an import. Only the first 240 subscriptions
+// get entries: later numbers have no 16-bit command identifiers.
 void AppendButtonMenuEntries(HMENU popup, const wchar_t* rssIni, const ButtonMenuState& state);
 
 // One subscription's submenu: its newest 15 items, then refresh and open site.

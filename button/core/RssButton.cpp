@@ -333,6 +333,9 @@ int RssButton::Run() {
             KillTimer(refreshToolbar_, kTimerStaleRefresh);
             RefreshStale(refreshIni_, &refreshStop_);
             break;
+        case kRefreshImported:
+            ::RefreshImported(refreshIni_, &refreshStop_);
+            break;
         default:
             break;
     }
@@ -340,6 +343,12 @@ int RssButton::Run() {
     PostMessageW(refreshToolbar_, kToolbarNotify, kNotifyRefreshEnded, refreshCommandId_);
     if (InterlockedExchange(&refreshFlagHeld_, 0)) SetRefreshInProgress(false);
     return 0;
+}
+
+void RssButton::RefreshImported() {
+    if (StartRefresh(kRefreshImported)) return;
+    // The stale refresh timer keeps trying until a refresh can start.
+    if (ToolbarWindow()) SetTimer(ToolbarWindow(), kTimerStaleRefresh, kStaleRefreshDelay, nullptr);
 }
 
 void RssButton::OnStopRequested() {

@@ -73,10 +73,15 @@ public:
     // them; one already open is only brought forward.
     void OpenAddFeedsDialog(const FeedLinkList& feeds);
 
-    enum RefreshMode { kRefreshOne = 1, kRefreshAll = 2, kRefreshStale = 3 };
+    // kRefreshImported: the imported subscriptions still without a cache.
+    enum RefreshMode { kRefreshOne = 1, kRefreshAll = 2, kRefreshStale = 3, kRefreshImported = 4 };
     // Starts the refresh worker unless a refresh runs anywhere in the log-on
     // session; number is the subscription of kRefreshOne. 1 when started.
     int StartRefresh(int mode, int number = 0);
+    // Fetches what an import added, in the background: now, or when a
+    // refresh running elsewhere has ended, by the stale refresh (imported
+    // subscriptions were never refreshed, so they are stale).
+    void RefreshImported();
     // The owner-drawn copy of the last drop-down, null before the first.
     HMENU DropDownMenu() const { return menu_.Get(); }
 

@@ -1,7 +1,5 @@
 #include "dialogs/CustomAddDialog.h"
 
-#include <shlwapi.h>
-
 #include "core/RssButton.h"
 #include "dialogs/AddDialogControls.h"
 #include "feeds/SubscriptionStore.h"
@@ -14,22 +12,7 @@ constexpr UINT kVerifiedMessage = WM_APP + 1;
 constexpr UINT kAddRefusedMessage = WM_APP + 2;
 // wParam: generation; lParam: MAKELPARAM(text, control).
 constexpr UINT kStatusMessage = WM_APP + 3;
-
-const wchar_t kHttp[] = L"http://";
-
-bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
-    return StrCmpNIW(text.c_str(), prefix, lstrlenW(prefix)) == 0;
-}
 }  // namespace
-
-std::wstring CompleteFeedAddress(const std::wstring& typed) {
-    const wchar_t* blanks = L" \t\r\n";
-    size_t first = typed.find_first_not_of(blanks);
-    if (first == std::wstring::npos) return L"";
-    std::wstring address = typed.substr(first, typed.find_last_not_of(blanks) - first + 1);
-    if (StrStrIW(address.c_str(), kHttp) || StartsWithNoCase(address, L"https://")) return address;
-    return (kHttp + address).substr(0, MAX_PATH - 1);
-}
 
 CustomAddDialog::CustomAddDialog(RssButton* button)
     : DialogBase(button, IDD_CUSTOM_ADD),
@@ -110,7 +93,7 @@ void CustomAddDialog::OnInit() {
     ++generation_;
     ApplyBoldHeader(window, headerFont_);
     ShowReaderChoice(window, Button() && Button()->IsLoggedIn(), false);
-    SetDlgItemTextW(window, IDC_ADDRESS, kHttp);
+    SetDlgItemTextW(window, IDC_ADDRESS, L"http://");
     HWND address = GetDlgItem(window, IDC_ADDRESS);
     SetFocus(address);
     SendMessageW(address, EM_SETSEL, 0, -1);

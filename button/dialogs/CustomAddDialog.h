@@ -7,6 +7,7 @@
 #include "dialogs/DialogWorker.h"
 #include "dialogs/FontHandle.h"
 #include "dialogs/LoadedFeed.h"
+#include "feeds/FeedAddress.h"
 
 // "自定义添加RSS订阅" (template 102): the user types a feed address, may
 // verify it (the worker loads the feed and shows the channel's title) and
@@ -79,7 +80,3 @@ private:
     DialogWorker worker_;
     DialogWorker adder_;
 };
-
-// The address as it is loaded: without surrounding blanks, with "http://" put
-// in front unless it names the scheme already.
-std::wstring CompleteFeedAddress(const std::wstring& typed);

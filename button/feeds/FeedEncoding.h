@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "common/TextEncoding.h"
+
 // Feed documents reach the parser as UTF-8. Documents in a legacy encoding (or
 // UTF-16 with a byte-order mark) are converted once, to UTF-8 with a BOM; the
 // BOM then marks them as converted.
@@ -11,9 +13,6 @@
 // is (UTF-8 with or without BOM, or an encoding Windows does not know).
 // GBK/GB2312 named in the first 40 bytes always mean code page 936.
 UINT FeedSourceCodePage(const std::string& head);
-
-// The Windows code page of an encoding name ("Big5", "ISO-8859-5", ...), or 0.
-UINT CodePageOfEncodingName(const std::string& name);
 
 // Converts the text from codePage to UTF-8 with a BOM, cut after its last ">".
 // False, with text unchanged, when there is no ">" to cut at.

@@ -1,7 +1,5 @@
 #include "feeds/FeedFetcher.h"
 
-#include <wininet.h>
-
 #include <cwchar>
 
 #include "feeds/FetchConfig.h"
@@ -15,18 +13,6 @@ bool DirectFetch(const wchar_t* address, const wchar_t* target, const DownloadGu
     return SplitDownloadAddress(address, host, path) && DirectDownload(host, path, target, guard);
 }
 }  // namespace
-
-bool IsUsableFeedAddress(const wchar_t* address) {
-    if (!address || !*address) return false;
-    wchar_t host[INTERNET_MAX_HOST_NAME_LENGTH] = L"";
-    URL_COMPONENTSW parts = {};
-    parts.dwStructSize = sizeof parts;
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = INTERNET_MAX_HOST_NAME_LENGTH;
-    if (!InternetCrackUrlW(address, 0, 0, &parts)) return false;
-    bool web = parts.nScheme == INTERNET_SCHEME_HTTP || parts.nScheme == INTERNET_SCHEME_HTTPS;
-    return web && host[0];
-}
 
 bool PrefersDirectDownload(const wchar_t* address) {
     if (!address) return false;

@@ -2,9 +2,6 @@
 
 #include "web/DownloadGuard.h"
 
-// True for an address a refresh can fetch: http or https with a host.
-bool IsUsableFeedAddress(const wchar_t* address);
-
 // True when the address matches one of the direct-first blog host patterns.
 bool PrefersDirectDownload(const wchar_t* address);
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/FileReplace.h"
 #include "core/Module.h"
 #include "feeds/FeedCache.h"
 #include "feeds/FeedCacheWriter.h"
@@ -26,18 +27,12 @@ std::wstring ElementText(const TiXmlElement* element) {
     return FromUtf8(element ? element->GetText() : nullptr);
 }
 
-std::wstring UntitledText() {
-    wchar_t text[64] = L"";
-    if (LoadStringW(ModuleInstance(), kUntitledString, text, 64) > 0) return text;
-    return L"无标题";
-}
-
 // The channel title as the cache keeps it; false when it is empty.
 bool TakeChannelTitle(const TiXmlElement* title, FeedCache& cache) {
     if (!title) return false;
     std::wstring text = ElementText(title).substr(0, kMaxValueLength);
     if (text.empty()) return false;
-    cache.title = text.find_first_not_of(L' ') == std::wstring::npos ? UntitledText() : text;
+    cache.title = text.find_first_not_of(L' ') == std::wstring::npos ? UntitledFeedTitle() : text;
     return true;
 }
 
@@ -134,6 +129,12 @@ int ReadAtom(ParseTarget& target) {
 }
 
 }  // namespace
+
+std::wstring UntitledFeedTitle() {
+    wchar_t text[64] = L"";
+    if (LoadStringW(ModuleInstance(), kUntitledString, text, 64) > 0) return text;
+    return L"无标题";
+}
 
 int ParseRssFeed(const wchar_t* file, int number) {
     ParseTarget target(number);

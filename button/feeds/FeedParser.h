@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 // Parsing a downloaded feed file into the feed cache of a number ("%d.txt" in
 // the data folder, written as "%d_temp.txt" and moved). 1 on success, 0 on
@@ -10,3 +11,6 @@
 int ParseFeedFile(const wchar_t* file, int number, bool* replaceFailed = nullptr);
 int ParseRssFeed(const wchar_t* file, int number);
 int ParseAtomFeed(const wchar_t* file, int number);
+
+// String 25 "无标题": the title of a feed whose own title is blank.
+std::wstring UntitledFeedTitle();

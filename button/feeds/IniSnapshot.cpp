@@ -6,7 +6,7 @@
 #include <cwctype>
 #include <string>
 
-#include "feeds/FeedEncoding.h"
+#include "feeds/IniText.h"
 
 namespace {
 
@@ -15,63 +15,65 @@ std::wstring Lower(std::wstring text) {
     return text;
 }
 
-std::wstring Trim(const std::wstring& text) {
-    size_t begin = text.find_first_not_of(L" \t\r");
-    if (begin == std::wstring::npos) return std::wstring();
-    size_t end = text.find_last_not_of(L" \t\r");
-    return text.substr(begin, end - begin + 1);
+// Narrows [begin, end) of text to leave out the blanks the profile
+// functions drop around names and values.
+void TrimBounds(const std::wstring& text, size_t& begin, size_t& end) {
+    auto blank = [](wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r'; };
+    while (begin < end && blank(text[begin])) ++begin;
+    while (end > begin && blank(text[end - 1])) --end;
 }
 
 std::wstring Key(const std::wstring& section, const std::wstring& key) {
     return Lower(section) + L'\n' + Lower(key);
 }
 
-std::wstring Decode(const std::string& bytes) {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2),
-                            (bytes.size() - 2) / sizeof(wchar_t));
-    }
-    UINT codePage = CP_ACP;
-    size_t skip = 0;
-    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        codePage = CP_UTF8;
-        skip = 3;
-    }
-    int length = static_cast<int>(bytes.size() - skip);
-    if (length <= 0) return std::wstring();
-    int size = MultiByteToWideChar(codePage, 0, bytes.data() + skip, length, nullptr, 0);
-    std::wstring text(size, L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data() + skip, length, &text[0], size);
-    return text;
-}
-
 }  // namespace
 
-IniSnapshot::IniSnapshot(const std::wstring& path) {
-    std::string bytes;
-    loaded_ = ReadWholeFile(path.c_str(), bytes);
-    if (loaded_) Parse(Decode(bytes));
+IniSnapshot::IniSnapshot(const std::wstring& path) : IniSnapshot(path, nullptr) {}
+
+IniSnapshot::IniSnapshot(const std::wstring& path, SectionFilter keep) {
+    IniText text;
+    loaded_ = text.Load(path) && text.Existed();
+    if (loaded_) Parse(text.Text(), keep);
 }
 
-void IniSnapshot::Parse(const std::wstring& text) {
-    std::wstring section;
+IniSnapshot::IniSnapshot(const IniText& text) : loaded_(true) {
+    Parse(text.Text());
+}
+
+// One pass over the text without copying its lines: the menu reads every
+// cache and the whole list on each drop-down.
+void IniSnapshot::Parse(const std::wstring& text, SectionFilter keep) {
+    values_.reserve(text.size() / 32);
+    std::wstring prefix = L"\n";  // the section's name in lower case, then '\n'
+    bool kept = !keep || keep(std::wstring());
     size_t pos = 0;
     while (pos <= text.size()) {
         size_t end = text.find(L'\n', pos);
         if (end == std::wstring::npos) end = text.size();
-        std::wstring line = Trim(text.substr(pos, end - pos));
+        size_t begin = pos;
         pos = end + 1;
-        if (line.empty() || line[0] == L';') continue;
-        if (line[0] == L'[') {
-            size_t close = line.find(L']');
-            section =
-                Trim(line.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1));
+        TrimBounds(text, begin, end);
+        if (begin == end || text[begin] == L';') continue;
+        if (text[begin] == L'[') {
+            size_t nameBegin = begin + 1;
+            size_t nameEnd = text.find(L']', nameBegin);
+            if (nameEnd > end) nameEnd = end;
+            TrimBounds(text, nameBegin, nameEnd);
+            std::wstring name = Lower(text.substr(nameBegin, nameEnd - nameBegin));
+            kept = !keep || keep(name);
+            prefix = name + L'\n';
             continue;
         }
-        size_t equals = line.find(L'=');
-        if (equals == std::wstring::npos) continue;
-        values_.emplace(Key(section, Trim(line.substr(0, equals))), Trim(line.substr(equals + 1)));
+        if (!kept) continue;
+        size_t equals = text.find(L'=', begin);
+        if (equals >= end) continue;
+        size_t keyEnd = equals;
+        size_t valueBegin = equals + 1;
+        TrimBounds(text, begin, keyEnd);
+        TrimBounds(text, valueBegin, end);
+        std::wstring key = prefix + Lower(text.substr(begin, keyEnd - begin));
+        values_.emplace(std::move(key), text.substr(valueBegin, end - valueBegin));
     }
 }
 

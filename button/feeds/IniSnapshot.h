@@ -2,6 +2,8 @@
 #include <string>
 #include <unordered_map>
 
+class IniText;
+
 // An INI file read once and looked up in memory, with the rules of the
 // profile functions: names without regard to letter case, blanks around
 // names and values dropped, the first of repeated keys wins. For readers
@@ -12,8 +14,16 @@ public:
     // UTF-16LE with a byte-order mark, UTF-8 with one, else the ANSI code
     // page. A missing file reads as empty.
     explicit IniSnapshot(const std::wstring& path);
+    // Only the sections for which keep (given the name in lower case) holds:
+    // a reader of a few sections of a long file skips the others' keys.
+    using SectionFilter = bool (*)(const std::wstring& section);
+    IniSnapshot(const std::wstring& path, SectionFilter keep);
+    // The same for a file's text already read.
+    explicit IniSnapshot(const IniText& text);
 
     bool Loaded() const { return loaded_; }
+    // How many keys the file holds.
+    size_t Size() const { return values_.size(); }
     // The value cut to maxLength characters, or fallback when missing.
     std::wstring Get(const wchar_t* section, const wchar_t* key, const wchar_t* fallback = L"",
                      size_t maxLength = 259) const;
@@ -25,7 +35,7 @@ public:
     long HighestNumberedSection(const wchar_t* prefix) const;
 
 private:
-    void Parse(const std::wstring& text);
+    void Parse(const std::wstring& text, SectionFilter keep = nullptr);
 
     bool loaded_ = false;
     std::unordered_map<std::wstring, std::wstring> values_;  // "section\nkey", lower case

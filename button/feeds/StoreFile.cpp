@@ -41,16 +41,6 @@ bool FileExists(const wchar_t* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool ReplaceWithFile(const wchar_t* target, const wchar_t* source) {
-    // A plain move refuses any target still open, whatever its sharing.
-    if (ReplaceFileW(target, source, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-        return true;
-    DWORD error = GetLastError();
-    // No target, or one removed before the source could take its name.
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) return false;
-    return MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING) != FALSE;
-}
-
 bool IsWritableFile(const wchar_t* path) {
     HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

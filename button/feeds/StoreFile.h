@@ -29,12 +29,6 @@ void EnsureUnicodeIniFile(const wchar_t* path);
 
 bool FileExists(const wchar_t* path);
 
-// Puts source in place of target, or moves it there when there is no target.
-// Readers that hold target open sharing deletion (see OpenToRead) keep what
-// they read and do not stop the replacement. False, with both files as they
-// were, when another program holds target without that sharing.
-bool ReplaceWithFile(const wchar_t* target, const wchar_t* source);
-
 // True when path exists and can be opened for writing now (not read-only,
 // not locked by another process).
 bool IsWritableFile(const wchar_t* path);

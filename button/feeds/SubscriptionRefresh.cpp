@@ -3,10 +3,13 @@
 #include <cwchar>
 #include <string>
 
+#include "feeds/FeedCache.h"
 #include "feeds/FeedFetcher.h"
 #include "feeds/FeedParser.h"
+#include "feeds/IniSnapshot.h"
 #include "feeds/StoreFile.h"
 #include "feeds/StoreLock.h"
+#include "feeds/SubscriptionImport.h"
 #include "feeds/SubscriptionStore.h"
 
 namespace {
@@ -96,5 +99,16 @@ void RefreshStale(const wchar_t* rssIni, const DownloadCancel* stop) {
     int count = ReadBoundedCount(rssIni);
     for (int number = 1; number <= count && !Stopped(stop); ++number) {
         if (IsStale(rssIni, number)) RefreshSubscription(rssIni, number, stop);
+    }
+}
+
+void RefreshImported(const wchar_t* rssIni, const DownloadCancel* stop) {
+    IniSnapshot rss(rssIni);
+    // Each subscription has keys of its own: a corrupt count reaches no further.
+    long count = rss.GetNumber(L"main", L"count", 0);
+    if (count > static_cast<long>(rss.Size())) count = static_cast<long>(rss.Size());
+    for (int number = 1; number <= count && !Stopped(stop); ++number) {
+        if (WasImported(rss, number) && !FileExists(FeedCachePath(number).c_str()))
+            RefreshSubscription(rssIni, number, stop);
     }
 }

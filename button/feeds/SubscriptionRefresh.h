@@ -22,3 +22,6 @@ void RefreshAll(const wchar_t* rssIni, const DownloadCancel* stop = nullptr);
 
 // Only the subscriptions that are a day old or were never refreshed.
 void RefreshStale(const wchar_t* rssIni, const DownloadCancel* stop = nullptr);
+
+// Only the imported subscriptions that have no cache yet.
+void RefreshImported(const wchar_t* rssIni, const DownloadCancel* stop = nullptr);

@@ -3,8 +3,9 @@
 #include <ctime>
 #include <string>
 
+#include "common/FileReplace.h"
+#include "feeds/FeedAddress.h"
 #include "feeds/FeedCache.h"
-#include "feeds/FeedFetcher.h"
 #include "feeds/IniSnapshot.h"
 #include "feeds/StoreFile.h"
 #include "feeds/StoreLock.h"
@@ -46,6 +47,7 @@ void MoveSubscription(const wchar_t* rssIni, const wchar_t* historyIni, int from
     std::wstring htmlUrl = ReadIniString(rssIni, section, L"htmlUrl");
     std::wstring title = ReadIniString(rssIni, section, L"title");
     std::wstring updTime = ReadIniString(rssIni, section, L"updTime", 31);
+    std::wstring imported = ReadIniString(rssIni, section, kImportedKey, 31);
     WritePrivateProfileStringW(section, nullptr, nullptr, rssIni);
 
     std::wstring toSection = RssSection(to);
@@ -54,6 +56,7 @@ void MoveSubscription(const wchar_t* rssIni, const wchar_t* historyIni, int from
     WriteIniString(rssIni, toSection.c_str(), L"title", title);
     // The refresh schedule moves along, so a renumbered feed is not fetched again at once.
     if (!updTime.empty()) WriteIniString(rssIni, toSection.c_str(), L"updTime", updTime);
+    if (!imported.empty()) WriteIniString(rssIni, toSection.c_str(), kImportedKey, imported);
     MoveCache(from, to);
     MoveReadMarks(historyIni, from, to);
 }
@@ -132,7 +135,7 @@ int FindSubscription(const wchar_t* rssIni, const ListedSubscription& listed) {
 int AppendSubscription(const wchar_t* rssIni, const wchar_t* title, const wchar_t* xmlUrl,
                        int cacheNumber, LONG updTime) {
     // A subscription that can never be fetched would sit in the menu empty.
-    if (!IsUsableFeedAddress(CleanIniValue(xmlUrl ? xmlUrl : L"").c_str())) return 0;
+    if (!xmlUrl || !IsUsableFeedAddress(xmlUrl)) return 0;
     StoreLock lock;
     EnsureUnicodeIniFile(rssIni);
     // A list that cannot be written (locked, read-only, disk full) would read

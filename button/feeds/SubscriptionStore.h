@@ -8,6 +8,9 @@
 // subscription (title, xmlUrl, htmlUrl, updTime), numbered 1..N without gaps.
 // Every operation reads and writes the files at the moment it runs.
 
+// Set to 1 in the section of a subscription that came in by an import.
+inline constexpr wchar_t kImportedKey[] = L"imported";
+
 // Creates "rss.ini" (with count 0) and "history.ini" when they are missing.
 void EnsureStoreFiles(const wchar_t* rssIni, const wchar_t* historyIni);
 

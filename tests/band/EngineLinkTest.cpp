@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <string>
@@ -12,6 +13,7 @@
 #include "server/EngineVersion.h"
 #include "support/BandTestSupport.h"
 #include "support/TestPaths.h"
+#include "testengine/EngineControl.h"
 
 namespace {
 
@@ -22,6 +24,47 @@ std::string Narrow(const std::wstring& text) {
 std::string BandModulePath() {
     return Narrow(BuildPath("band/rssband.dll"));
 }
+
+// A module path whose "Feed.dll" is the engine as the installer ships it.
+std::string ShippedEngineModulePath() {
+    return Narrow(BuildPath("engine/rssband.dll"));
+}
+
+std::string ReadAll(const std::wstring& path) {
+    std::string text;
+    for (const std::string& line : ReadLines(path)) text += line + "\n";
+    return text;
+}
+
+// The shipped engine's subscriptions in the user's application data, put
+// back as they were when the test is done with them.
+class UserSubscriptions {
+public:
+    UserSubscriptions() {
+        wchar_t appData[MAX_PATH] = L"";
+        SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData);
+        path_ = std::wstring(appData) + L"\\RssFeed\\subscriptions.txt";
+        existed_ = GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (existed_) CopyFileW(path_.c_str(), (path_ + L".saved").c_str(), FALSE);
+    }
+    ~UserSubscriptions() {
+        if (existed_) {
+            MoveFileExW((path_ + L".saved").c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+        } else {
+            DeleteFileW(path_.c_str());
+        }
+    }
+    bool WaitForText(const std::string& part, DWORD ms) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < ms; PumpMessages(50)) {
+            if (ReadAll(path_).find(part) != std::string::npos) return true;
+        }
+        return false;
+    }
+
+private:
+    std::wstring path_;
+    bool existed_ = false;
+};
 
 int CountEngineWindows() {
     int count = 0;
@@ -160,6 +203,53 @@ TEST_F(EngineLinkTest, RequestsReachTheEngineWithNodeIds) {
     DestroyWindow(tree);
 }
 
+// Where the volume has no 8.3 names the band starts the engine by its long
+// path, which RUNDLL32 takes whole only in quotes.
+TEST_F(EngineLinkTest, EngineStartsFromALongPathWithBlanks) {
+    TempFolder temp;
+    std::wstring folder = temp.File(L"Program Files");
+    std::wstring engine = folder + L"\\Feed.dll";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(BuildPath("band/Feed.dll").c_str(), engine.c_str(), FALSE));
+    // An 8.3 path goes on the line as it always did.
+    EXPECT_EQ("RUNDLL32 C:\\PROGRA~1\\RSS\\Feed.dll,EntryPoint",
+              EngineCommandLine("C:\\PROGRA~1\\RSS\\Feed.dll"));
+
+    std::string line = EngineCommandLine(Narrow(engine));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process))
+        << line;
+    EXPECT_TRUE(WaitForWindowClass("RSS_Feed", 20000)) << line;
+    EXPECT_TRUE(CloseEngines());
+    WaitForSingleObject(process.hProcess, 20000);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    DeleteFileW(engine.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+// Scripts and the test switches belong to the tests' build of the engine:
+// the shipped one runs no script, however it is tagged, logs nothing and
+// keeps the subscriptions in the user's own folder.
+TEST_F(EngineLinkTest, ShippedEngineTakesNoScriptsAndReadsNoTestSwitches) {
+    UserSubscriptions user;
+    EngineLink link;
+    ASSERT_TRUE(link.FindOrStart(ShippedEngineModulePath()));
+    std::wstring exported = log_.File(L"exported.opml");
+    EXPECT_EQ(0, SendEngineScript("export\t" + Narrow(exported)));
+    EXPECT_EQ(0, SendEngineScript("reset"));
+
+    link.Post(WM_RSS_FOLDER, 0, 0);
+    EXPECT_TRUE(user.WaitForText("\xE6\x96\xB0\xE5\xBB\xBA\xE7\x9B\xAE\xE5\xBD\x95", 10000));
+    EXPECT_TRUE(CloseEngines());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(exported.c_str()));
+    EXPECT_TRUE(EngineLog().empty());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(log_.File(L"subscriptions.txt").c_str()));
+}
+
 TEST(EngineVersionTest, PacksCommaSeparatedFieldsOfEightBits) {
     EXPECT_EQ(0x01000800u, PackEngineVersion("1, 0, 8, 0"));
     EXPECT_EQ(0x01000801u, PackEngineVersion("1, 0, 8, 1"));
@@ -184,7 +274,7 @@ TEST(EngineVersionTest, GateAgainstEngineFiles) {
     EXPECT_FALSE(GateFor("dotted"));
     EXPECT_FALSE(GateFor("field256"));
     EXPECT_FALSE(GateFor("field264"));
-    // The stand-in engine beside the band is 1, 0, 8, 1.
+    // The engine beside the band is 1, 0, 8, 1.
     EXPECT_TRUE(IsNewerEngine(BandModulePath()));
 }
 

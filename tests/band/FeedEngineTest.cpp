@@ -359,6 +359,12 @@ TEST_F(FeedEngineTest, ImportsOpmlOneWithNestedOutlinesAsFolders) {
     // Not OPML: refused as a whole, the tree stays.
     EXPECT_EQ(0, SendEngineScript("import\t" + Utf8(SourcePath("tests/data/feeds/rss20.xml"))));
     EXPECT_EQ(0, SendEngineScript("import\t" + Utf8(PaneScene::Folder().File(L"missing.opml"))));
+    // So is a list that declares entities, the reader the button shares refuses it.
+    std::wstring hostile = PaneScene::Folder().File(L"entities.opml");
+    WriteFileText(hostile,
+                  "<!DOCTYPE opml [<!ENTITY e \"Entity\">]><opml><body>"
+                  "<outline text=\"&e;\" xmlUrl=\"http://e.invalid/rss\"/></body></opml>");
+    EXPECT_EQ(0, SendEngineScript("import\t" + Utf8(hostile)));
     EXPECT_TRUE(scene.Item(1));
 }
 

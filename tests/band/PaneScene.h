@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "browser/WebBrowserStandin.h"
-#include "engine/EngineControl.h"
+#include "testengine/EngineControl.h"
 #include "server/EngineLink.h"
 #include "support/BandTestSupport.h"
 #include "support/TestPaths.h"

@@ -14,7 +14,7 @@
 #include "browser/BandSite.h"
 #include "browser/PartnerWindow.h"
 #include "browser/WebBrowserStandin.h"
-#include "engine/EngineControl.h"
+#include "testengine/EngineControl.h"
 #include "server/EngineLink.h"
 #include "server/EngineProtocol.h"
 #include "support/BandTestSupport.h"
@@ -320,12 +320,11 @@ TEST_F(RssBandTest, EngineDescribesItsTreeToTheNewPane) {
         ASSERT_TRUE(link.FindOrStart(std::string(module.begin(), module.end())) ||
                     WaitForWindowClass("RSS_Feed", 20000));
     }
-    ASSERT_EQ(5, SendEngineScript(
-                     "reset\n"
-                     "node\t1\t0\tfolder\t新闻\n"
-                     "node\t2\t1\tchannel\t国内新闻\trss_2\n"
-                     "node\t3\t1\tchannel\tTech News\trss_3\n"
-                     "node\t4\t0\tchannel\t博客\trss_4\n"));
+    ASSERT_EQ(5, SendEngineScript("reset\n"
+                                  "node\t1\t0\tfolder\t新闻\n"
+                                  "node\t2\t1\tchannel\t国内新闻\trss_2\n"
+                                  "node\t3\t1\tchannel\tTech News\trss_3\n"
+                                  "node\t4\t0\tchannel\t博客\trss_4\n"));
     HWND band = Site();
     HWND pane = FindWindowExA(band, nullptr, "RSS_FeedTreePane", nullptr);
     ASSERT_TRUE(pane);

@@ -7,6 +7,8 @@
 #include "ButtonSceneSupport.h"
 #include "core/MenuCommand.h"
 #include "feeds/ReadMarks.h"
+#include "feeds/SubscriptionImport.h"
+#include "feeds/SubscriptionStore.h"
 #include "support/ChildProcess.h"
 
 using scene::FindEntry;
@@ -229,16 +231,31 @@ TEST_F(ButtonMenu, MoreThan240SubscriptionsListTheFirst240WithoutWrapping) {
     EXPECT_FALSE(feedtest::Exists(FeedCachePath(241)));
 }
 
-TEST_F(ButtonMenu, ASubscriptionWithoutCacheIsRefreshedBeforeTheMenuShows) {
+TEST_F(ButtonMenu, ASubscriptionWithoutCacheIsRefreshedBeforeTheMenuShowsUnlessImported) {
     std::vector<scene::Subscription> feeds = Feeds(1);
     feeds[0].xmlUrl = feedtest::ServerUrl(L"/feeds/rss20.xml");
     scene::WriteStore(feeds);
+    // Imported feeds come by the hundred: the drop-down leaves them to the
+    // background refresh, also once renumbered.
+    feedtest::ScratchFile list;
+    std::wstring imported = feedtest::ServerUrl(L"/feeds/atom10.xml?tag=menu-imported");
+    feedtest::WriteBytes(list.Path(), "<opml><body><outline text=\"Imported\" xmlUrl=\"" +
+                                          std::string(imported.begin(), imported.end()) +
+                                          "\"/></body></opml>");
+    ASSERT_EQ(
+        ImportOpmlFile(scene::RssIni().c_str(), scene::HistoryIni().c_str(), list.Path()).added, 1);
     Scene scene;
     ASSERT_TRUE(scene.Ok());
     std::vector<MenuEntry> menu = scene.Menu();
     EXPECT_TRUE(feedtest::Exists(FeedCachePath(1)));
     EXPECT_NE(FindEntry(menu, 0x1001), nullptr) << DescribeMenu(menu).c_str();
     EXPECT_NE(feedtest::IniValue(scene::RssIni(), L"rss1", L"updTime"), L"<missing>");
+    EXPECT_EQ(Ids(SubmenuOf(menu, L"Imported")), (std::vector<UINT>{0x1115, 0x1116}));
+    RemoveSubscriptions(scene::RssIni().c_str(), scene::HistoryIni().c_str(), {false, true});
+    menu = scene.Menu();
+    EXPECT_EQ(Ids(SubmenuOf(menu, L"Imported")), (std::vector<UINT>{0x1015, 0x1016}));
+    EXPECT_FALSE(feedtest::Exists(FeedCachePath(1)));
+    EXPECT_EQ(feedtest::RecordedRequests(L"menu-imported"), "[]");
     // Without the mutex or the flag: the host heard of no refresh.
     scene.Host().Pump(100);
     EXPECT_TRUE(scene.Notifications().empty());

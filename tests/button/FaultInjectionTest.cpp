@@ -13,6 +13,7 @@
 #include "dialogs/CustomAddDialog.h"
 #include "feeds/FeedEncoding.h"
 #include "feeds/ReadMarks.h"
+#include "feeds/SubscriptionImport.h"
 #include "feeds/SubscriptionRefresh.h"
 #include "feeds/SubscriptionStore.h"
 #include "res/resource.h"
@@ -82,6 +83,11 @@ TEST(FaultInjectionTest, AnUnwritableListKeepsEverySubscriptionAndCache) {
             ASSERT_TRUE(unwritable.Refuses());
             EXPECT_EQ(AppendSubscription(scene::RssIni().c_str(), L"New", L"http://x/", -1, 5), 0);
             EXPECT_TRUE(Exists(FeedCachePath(-1)));
+            ImportSummary imported =
+                ImportOpmlFile(scene::RssIni().c_str(), scene::HistoryIni().c_str(),
+                               SourcePath("tests/data/opml/subscriptions-1.0.opml").c_str());
+            EXPECT_FALSE(imported.stored);
+            EXPECT_EQ(imported.added, 0);
         }
         EXPECT_EQ(ReadBytes(scene::RssIni()), list);
         EXPECT_EQ(ReadBytes(FeedCachePath(1)), cache1);

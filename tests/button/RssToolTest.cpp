@@ -127,4 +127,30 @@ TEST_F(RssToolTest, FetchDownloadsFromTheTestServer) {
     EXPECT_EQ(IniValue(FeedCachePath(2), L"main", L"count"), L"3");
     EXPECT_EQ(RunTool(L"fetch " + ServerUrl(L"/feeds/none.xml")).exitCode, 1u);
 }
+
+TEST_F(RssToolTest, OpmlListsGoInAndOutOfTheStoreInTheDataFolder) {
+    std::wstring list = SourcePath("tests/data/opml/subscriptions-1.0.opml");
+    ToolRun run = RunTool(L"import-opml \"" + list + L"\"");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.output, "imported 4, skipped 1\n");
+    EXPECT_EQ(RunTool(L"import-opml \"" + list + L"\"").output, "imported 0, skipped 5\n");
+
+    ScratchFile exported;
+    run = RunTool(L"export-opml \"" + std::wstring(exported.Path()) + L"\"");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.output, "exported 4\n");
+    EXPECT_EQ(CountOf(exported.Bytes(), "<outline type=\"rss\""), 4);
+
+    // A refused document: exit 1, nothing on standard output, the store as it was.
+    std::string store = ReadBytes(DataFile(L"rss.ini"));
+    ScratchFile hostile;
+    WriteBytes(hostile.Path(),
+               "<!DOCTYPE opml [<!ENTITY e \"x\">]><opml><body>"
+               "<outline text=\"&e;\" xmlUrl=\"http://e.invalid/\"/></body></opml>");
+    run = RunTool(L"import-opml \"" + std::wstring(hostile.Path()) + L"\"");
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(ReadBytes(DataFile(L"rss.ini")), store);
+    EXPECT_EQ(RunTool(L"import-opml").exitCode, 2u);
+}
 }  // namespace

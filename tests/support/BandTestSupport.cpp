@@ -101,7 +101,8 @@ TempFolder::~TempFolder() {
     RemoveDirectoryW(path_.c_str());
 }
 
-MessageBoxWatcher::MessageBoxWatcher(int answer) : answer_(answer), thread_([this] { Watch(); }) {}
+MessageBoxWatcher::MessageBoxWatcher(int answer, std::function<void()> beforeAnswer)
+    : answer_(answer), beforeAnswer_(std::move(beforeAnswer)), thread_([this] { Watch(); }) {}
 
 MessageBoxWatcher::~MessageBoxWatcher() {
     stop_ = true;
@@ -163,6 +164,7 @@ void MessageBoxWatcher::Watch() {
                 std::lock_guard<std::mutex> lock(mutex_);
                 boxes_.push_back(box);
             }
+            if (beforeAnswer_) beforeAnswer_();
             PostMessageW(search.found, WM_COMMAND, answer_, 0);
             // Let the box go before looking again.
             for (int i = 0; i < 50 && IsWindow(search.found); ++i) Sleep(20);

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 #include <atomic>
+#include <functional>
 #include <mutex>
 
 // Closes every "RSS_Feed" window and waits (bounded) until none is left.
@@ -46,8 +47,10 @@ public:
         DWORD shownAt;  // GetTickCount when the box was seen
     };
 
-    // Each box is answered with the command `answer` (IDOK, IDYES, IDNO...).
-    explicit MessageBoxWatcher(int answer = IDOK);
+    // Each box is answered with the command `answer` (IDOK, IDYES, IDNO...);
+    // beforeAnswer, when given, runs on the watching thread while the box is
+    // still up.
+    explicit MessageBoxWatcher(int answer = IDOK, std::function<void()> beforeAnswer = nullptr);
     ~MessageBoxWatcher();
     std::vector<Box> Boxes();
     // Waits up to timeoutMs for at least `count` boxes.
@@ -57,6 +60,7 @@ private:
     void Watch();
 
     int answer_;
+    std::function<void()> beforeAnswer_;
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
     std::vector<Box> boxes_;

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cwchar>
 
-#include "feeds/FeedEncoding.h"
+#include "feeds/IniText.h"
 
 void WriteUtf8(const std::wstring& text) {
     int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
@@ -29,23 +29,9 @@ void WriteError(const char* format, ...) {
 }
 
 bool ReadTextFile(const std::wstring& path, std::wstring& text) {
-    std::string bytes;
-    if (!ReadWholeFile(path.c_str(), bytes)) return false;
-    if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0) {
-        text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-        return true;
-    }
-    UINT codePage = CP_ACP;
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        bytes.erase(0, 3);
-        codePage = CP_UTF8;
-    }
-    int size =
-        MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    text.assign(size, L'\0');
-    if (size)
-        MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0],
-                            size);
+    IniText file;
+    if (!file.Load(path) || !file.Existed()) return false;
+    text = file.Text();
     return true;
 }
 

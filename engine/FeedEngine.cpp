@@ -3,10 +3,9 @@
 #include <commdlg.h>
 
 #include "engine/AddChannelDialog.h"
-#include "engine/ChannelPage.h"
-#include "engine/EngineControl.h"
+#include "engine/EngineExtension.h"
+#include "engine/EngineProcess.h"
 #include "engine/EngineResources.h"
-#include "engine/EngineScript.h"
 #include "engine/ChannelFiles.h"
 #include "engine/EngineText.h"
 #include "engine/OpmlFile.h"
@@ -62,8 +61,8 @@ BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
 
 }  // namespace
 
-FeedEngine::FeedEngine(std::wstring dataFolder)
-    : dataFolder_(std::move(dataFolder)), file_(dataFolder_) {}
+FeedEngine::FeedEngine(std::wstring dataFolder, EngineExtension* extension)
+    : dataFolder_(std::move(dataFolder)), file_(dataFolder_), extension_(extension) {}
 
 FeedEngine::~FeedEngine() {
     // The workers post to the window and use the updater: stop them first.
@@ -130,11 +129,15 @@ LRESULT FeedEngine::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     if (message == WM_COPYDATA) {
         auto data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
         if (!data) return FALSE;
-        if (data->dwData != kEngineScriptTag) log_.CopyData(wParam, *data);
+        if (extension_) {
+            extension_->Received(message, wParam, lParam);
+            LRESULT result = 0;
+            if (extension_->TakeCopyData(*this, *data, &result)) return result;
+        }
         return OnCopyData(*data);
     }
     if (message >= WM_RSS_ATTACH && message <= WM_RSS_PARTNER_QUERY) {
-        log_.Message(message, wParam, lParam);
+        if (extension_) extension_->Received(message, wParam, lParam);
         OnRequest(message, wParam, lParam);
         return 0;
     }
@@ -168,12 +171,6 @@ LRESULT FeedEngine::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 
 LRESULT FeedEngine::OnCopyData(const COPYDATASTRUCT& data) {
     auto bytes = static_cast<const char*>(data.lpData);
-    if (data.dwData == kEngineScriptTag) {
-        int lines =
-            RunEngineScript(*this, std::string(bytes ? bytes : "", bytes ? data.cbData : 0));
-        Save();
-        return lines;
-    }
     if (data.dwData == kEngineAddressTag) {
         auto text = static_cast<const wchar_t*>(data.lpData);
         size_t length = text ? data.cbData / sizeof(wchar_t) : 0;
@@ -501,7 +498,7 @@ void FeedEngine::Update(DWORD node, LPARAM how) {
         const FeedNode* channel = model_.Find(node);
         if (channel->folder) return;
         if (channel->address.empty()) {
-            UpdateScriptedChannel(*channel);
+            UpdateWithoutFeed(*channel);
             return;
         }
         ChannelJob job;
@@ -518,7 +515,7 @@ void FeedEngine::Update(DWORD node, LPARAM how) {
 
 void FeedEngine::UpdateChannel(const FeedNode& channel) {
     if (channel.address.empty()) {
-        UpdateScriptedChannel(channel);
+        UpdateWithoutFeed(channel);
         return;
     }
     ChannelJob job;
@@ -529,11 +526,9 @@ void FeedEngine::UpdateChannel(const FeedNode& channel) {
     if (worker_->Queue(job)) SendToPanes(WM_RSS_UPDATE, channel.id, 0);
 }
 
-// A channel a script made has no feed: it gets sample items.
-void FeedEngine::UpdateScriptedChannel(const FeedNode& channel) const {
-    for (LPARAM progress : {0, 3, 6, 10}) SendToPanes(WM_RSS_UPDATE, channel.id, progress);
-    bool written = !channel.failing && WriteChannelPage(channel.page, channel.text,
-                                                        SampleItems(channel.text, channel.page));
+// A channel without a feed address has nothing to fetch.
+void FeedEngine::UpdateWithoutFeed(const FeedNode& channel) const {
+    bool written = extension_ && extension_->UpdateWithoutFeed(*this, channel);
     SendToPanes(WM_RSS_UPDATE, channel.id, written ? RSS_PROGRESS_DONE + 1 : -1);
 }
 

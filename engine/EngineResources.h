@@ -7,3 +7,9 @@
 #define IDC_ADDRESS 1001
 #define IDC_TITLE 1002
 #define IDC_IMPORT 1003
+
+#ifndef RC_INVOKED
+// Captions of the dialogs, by which tests find them.
+const wchar_t kAddChannelCaption[] = L"添加频道";
+const wchar_t kPropertiesCaption[] = L"属性";
+#endif

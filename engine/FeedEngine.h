@@ -3,9 +3,9 @@
 // channels (saved after each change), describes them to every tree pane
 // that attaches, answers the band's requests (new folder, add channel,
 // properties, export and import, delete, move, expansion, update with
-// progress, read and unread), updates every channel on the band's interval
-// and records every request it receives. Fetches run on worker threads.
-// Tests steer it further with scripts (EngineControl.h).
+// progress, read and unread) and updates every channel on the band's
+// interval. Fetches run on worker threads. A build for the tests adds to it
+// through an EngineExtension.
 #include <windows.h>
 #include <memory>
 #include <string>
@@ -14,14 +14,16 @@
 #include "engine/BatchWriter.h"
 #include "engine/FeedTreeModel.h"
 #include "engine/ModalDialog.h"
-#include "engine/RequestLog.h"
 #include "engine/SubscriptionFile.h"
 #include "engine/UpdateWorker.h"
 
+class EngineExtension;
+
 class FeedEngine {
 public:
-    // dataFolder holds the subscriptions and the channels' item state.
-    explicit FeedEngine(std::wstring dataFolder);
+    // dataFolder holds the subscriptions and the channels' item state;
+    // extension (may be null) outlives the engine.
+    FeedEngine(std::wstring dataFolder, EngineExtension* extension);
     ~FeedEngine();
 
     // Loads the subscriptions, creates the window and starts the workers;
@@ -79,7 +81,7 @@ private:
     void SetExpanded(DWORD node, bool expanded);
     void Update(DWORD node, LPARAM how);
     void UpdateChannel(const FeedNode& channel);
-    void UpdateScriptedChannel(const FeedNode& channel) const;
+    void UpdateWithoutFeed(const FeedNode& channel) const;
     void Read(DWORD node);
     void AnswerUnread(HWND pane, DWORD node) const;
     void ShowUnread(DWORD node) const;
@@ -91,7 +93,7 @@ private:
     FeedTreeModel model_;
     SubscriptionFile file_;
     std::string savedText_;  // what the file holds
-    RequestLog log_;
+    EngineExtension* extension_;
     HINSTANCE instance_ = nullptr;
     HWND window_ = nullptr;
     std::unique_ptr<UpdateWorker> worker_;

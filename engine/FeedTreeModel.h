@@ -3,6 +3,7 @@
 // they were added (parents before their children).
 #include <windows.h>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct FeedNode {
@@ -11,11 +12,10 @@ struct FeedNode {
     bool folder = false;
     std::wstring text;
     std::wstring page;     // empty for folders
-    std::wstring address;  // the feed; empty for folders and scripted channels
+    std::wstring address;  // the feed; empty for folders
     bool expanded = true;  // folders only
     bool titled = false;   // the user or the feed gave the title
     bool unread = false;
-    bool failing = false;  // its updates fail
 };
 
 class FeedTreeModel {
@@ -29,7 +29,7 @@ public:
 
     // Replaces a node of the same id.
     void Add(const FeedNode& node);
-    void Clear() { nodes_.clear(); }
+    void Clear();
     // The node and everything below it.
     void Remove(DWORD id);
     // Moves id into folder (0: top level); false when the folder lies below
@@ -47,9 +47,10 @@ public:
     bool IsBelow(DWORD id, DWORD ancestor) const;
     size_t ChildCount(DWORD id) const;
 
-    // count nodes: folders of 50 channels each, named for a benchmark.
-    void Generate(size_t count);
-
 private:
+    // After nodes changed places.
+    void Reindex();
+
     std::vector<FeedNode> nodes_;
+    std::unordered_map<DWORD, size_t> index_;  // id -> position in nodes_
 };

@@ -16,11 +16,3 @@ std::string ChannelPageHtml(const ChannelState& state);
 
 // Writes both files, each replaced whole; false when either cannot be written.
 bool WriteChannelPages(const std::wstring& page, const ChannelState& state);
-
-// Sample items for a channel, as a fetch would have produced them.
-std::vector<ChannelItem> SampleItems(const std::wstring& channel, const std::wstring& page);
-
-// The page of a channel shown under the given title with these items.
-std::string ChannelPageText(const std::wstring& channel, const std::vector<ChannelItem>& items);
-bool WriteChannelPage(const std::wstring& page, const std::wstring& channel,
-                      const std::vector<ChannelItem>& items);

@@ -1,8 +1,10 @@
 #pragma once
-// How tests and the demo steer the engine from their own process:
-// a WM_COPYDATA to the "RSS_Feed" window whose dwData is kEngineScriptTag and
-// whose data is a script, UTF-8 lines of tab-separated fields. The engine
-// runs it before the send returns; what it sends the panes meanwhile is
+// How tests and the demo steer the test build of the engine (the Feed.dll
+// built from this folder, which they run beside rssband.dll; the shipped one
+// has none of this) from their own process: a WM_COPYDATA to the "RSS_Feed"
+// window whose dwData is kEngineScriptTag and whose data is a script, UTF-8
+// lines of tab-separated fields (a first byte of 0 makes it a dropped link
+// instead). The engine runs it before the send returns; what it sends the panes meanwhile is
 // handled by the sender's thread while it waits. The result is the number of
 // lines run, or -1 when the engine could not be reached.
 //
@@ -26,23 +28,15 @@
 //   churn <count>                        renames node 1 back and forth and
 //                                        saves after each rename, count times
 //
-// The engine keeps its subscriptions in the folder named by the environment
-// variable FEED_ENGINE_DATA (read at start; default "RssFeed" in the user's
-// application-data folder), so tests point it at a throwaway folder.
-//
-// A second "rundll32 Feed.dll,EntryPoint <address>" hands the address to
-// the running engine as a WM_COPYDATA whose dwData is kEngineAddressTag and
-// whose data is the UTF-16 address; the engine then asks the user with its
-// add-channel dialog.
+// The test build keeps its subscriptions in the folder named by the
+// environment variable FEED_ENGINE_DATA (read at start; default as shipped:
+// "RssFeed" in the user's application-data folder), so tests point it at a
+// throwaway folder, and appends every request it receives to the file named
+// by FEED_ENGINE_LOG (RequestLog.h).
 #include <windows.h>
 #include <string>
 
 const ULONG_PTR kEngineScriptTag = 0x54534546;
-const ULONG_PTR kEngineAddressTag = 0x44415346;
-
-// Captions of the engine's dialogs (control ids in EngineResources.h).
-const wchar_t kAddChannelCaption[] = L"添加频道";
-const wchar_t kPropertiesCaption[] = L"属性";
 
 inline LRESULT SendEngineScript(const std::string& script, DWORD timeoutMs = 60000) {
     HWND engine = FindWindowA("RSS_Feed", nullptr);

@@ -1,21 +1,17 @@
-// RUNDLL32 Feed.dll,EntryPoint [address]: runs the engine until its window
-// is closed. One engine serves the desktop: a later start hands its address
-// to the running engine, which asks the user to subscribe it, and exits.
-#include <windows.h>
+#include "engine/EngineProcess.h"
+
 #include <ole2.h>
 
-#include "engine/EngineControl.h"
-#include "engine/EngineDataFolder.h"
 #include "engine/EngineText.h"
 #include "engine/FeedEngine.h"
 #include "server/EngineProtocol.h"
 
 namespace {
 
-HINSTANCE g_instance = nullptr;
 const wchar_t kInstanceMutex[] = L"RssFeedEngineInstance";
 // An engine that is closing may hold the mutex for a moment longer.
 const DWORD kInstanceWaitMs = 10000;
+const UINT kHandOverTimeoutMs = 5000;
 
 void HandOver(HWND engine, const std::wstring& address) {
     if (address.empty()) return;
@@ -24,8 +20,8 @@ void HandOver(HWND engine, const std::wstring& address) {
     data.cbData = static_cast<DWORD>((address.size() + 1) * sizeof(wchar_t));
     data.lpData = const_cast<wchar_t*>(address.c_str());
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(engine, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 5000,
-                        &result);
+    SendMessageTimeoutW(engine, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
+                        kHandOverTimeoutMs, &result);
 }
 
 // True when this process is to be the engine (it then owns the mutex);
@@ -48,13 +44,18 @@ bool BecomeEngine(HANDLE mutex, const std::wstring& address) {
     return false;
 }
 
-void RunEngine(const std::wstring& address) {
+}  // namespace
+
+void RunEngineProcess(HINSTANCE instance, const char* commandLine, const std::wstring& dataFolder,
+                      EngineExtension* extension) {
+    std::wstring address =
+        TrimAddress(commandLine ? WideFromAnsi(commandLine, lstrlenA(commandLine)) : L"");
     HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
     if (!mutex) return;
     if (BecomeEngine(mutex, address)) {
-        FeedEngine engine(EngineDataFolder());
-        if (engine.Start(g_instance)) {
-            // The dialogs and the OPML reader use COM; its start is slow
+        FeedEngine engine(dataFolder, extension);
+        if (engine.Start(instance)) {
+            // The dialogs use COM; its start is slow
             // enough to come after the window the band looks for.
             HRESULT ole = OleInitialize(nullptr);
             if (!address.empty()) engine.AskForChannel(0, address);
@@ -65,20 +66,4 @@ void RunEngine(const std::wstring& address) {
         ReleaseMutex(mutex);
     }
     CloseHandle(mutex);
-}
-
-}  // namespace
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) g_instance = instance;
-    return TRUE;
-}
-
-extern "C" void CALLBACK EntryPoint(HWND, HINSTANCE, LPSTR commandLine, int) {
-    try {
-        std::wstring address =
-            TrimAddress(commandLine ? WideFromAnsi(commandLine, lstrlenA(commandLine)) : L"");
-        RunEngine(address);
-    } catch (...) {
-    }
 }

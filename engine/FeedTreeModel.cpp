@@ -3,15 +3,9 @@
 #include <algorithm>
 #include <string>
 
-namespace {
-const size_t kChannelsPerFolder = 50;
-}
-
 FeedNode* FeedTreeModel::Find(DWORD id) {
-    for (FeedNode& node : nodes_) {
-        if (node.id == id) return &node;
-    }
-    return nullptr;
+    auto found = index_.find(id);
+    return found == index_.end() ? nullptr : &nodes_[found->second];
 }
 
 const FeedNode* FeedTreeModel::Find(DWORD id) const {
@@ -38,8 +32,19 @@ void FeedTreeModel::Add(const FeedNode& node) {
     if (FeedNode* existing = Find(node.id)) {
         *existing = node;
     } else {
+        index_[node.id] = nodes_.size();
         nodes_.push_back(node);
     }
+}
+
+void FeedTreeModel::Clear() {
+    nodes_.clear();
+    index_.clear();
+}
+
+void FeedTreeModel::Reindex() {
+    index_.clear();
+    for (size_t at = 0; at < nodes_.size(); ++at) index_[nodes_[at].id] = at;
 }
 
 void FeedTreeModel::Remove(DWORD id) {
@@ -50,6 +55,7 @@ void FeedTreeModel::Remove(DWORD id) {
                                            gone.end();
                                 }),
                  nodes_.end());
+    Reindex();
 }
 
 bool FeedTreeModel::IsBelow(DWORD id, DWORD ancestor) const {
@@ -76,6 +82,7 @@ bool FeedTreeModel::Move(DWORD id, DWORD folder) {
     }
     kept.insert(kept.end(), tail.begin(), tail.end());
     nodes_.swap(kept);
+    Reindex();
     return true;
 }
 
@@ -115,24 +122,4 @@ bool FeedTreeModel::HasUnread(DWORD id) const {
         if (!node.folder && node.unread && (node.id == id || IsBelow(node.id, id))) return true;
     }
     return false;
-}
-
-void FeedTreeModel::Generate(size_t count) {
-    nodes_.clear();
-    nodes_.reserve(count);
-    DWORD folder = 0;
-    for (DWORD id = 1; id <= count; ++id) {
-        FeedNode node;
-        node.id = id;
-        if ((id - 1) % (kChannelsPerFolder + 1) == 0) {
-            node.folder = true;
-            node.text = L"目录 " + std::to_wstring(id);
-            folder = id;
-        } else {
-            node.parent = folder;
-            node.text = L"频道 " + std::to_wstring(id);
-            node.page = L"bench_" + std::to_wstring(id);
-        }
-        nodes_.push_back(node);
-    }
 }

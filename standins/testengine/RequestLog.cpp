@@ -1,4 +1,4 @@
-#include "engine/RequestLog.h"
+#include "testengine/RequestLog.h"
 
 #include <cstdio>
 

@@ -4,5 +4,6 @@
 #include <string>
 
 class FeedEngine;
+class ScriptedEngine;
 
-int RunEngineScript(FeedEngine& engine, const std::string& script);
+int RunEngineScript(FeedEngine& engine, ScriptedEngine& scripted, const std::string& script);

@@ -1,4 +1,4 @@
-#include "engine/EngineScript.h"
+#include "testengine/EngineScript.h"
 
 #include <cstdlib>
 #include <vector>
@@ -6,8 +6,11 @@
 #include "engine/ChannelFiles.h"
 #include "engine/EngineText.h"
 #include "engine/FeedEngine.h"
+#include "testengine/ScriptedEngine.h"
 
 namespace {
+
+const size_t kChannelsPerFolder = 50;
 
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -40,7 +43,27 @@ void Churn(FeedEngine& engine, long count) {
     engine.Model().Find(1)->text = base;
 }
 
-bool RunLine(FeedEngine& engine, const std::vector<std::string>& f) {
+// count nodes: folders of 50 channels each, named for a benchmark.
+void Generate(FeedTreeModel& model, size_t count) {
+    model.Clear();
+    DWORD folder = 0;
+    for (DWORD id = 1; id <= count; ++id) {
+        FeedNode node;
+        node.id = id;
+        if ((id - 1) % (kChannelsPerFolder + 1) == 0) {
+            node.folder = true;
+            node.text = L"目录 " + std::to_wstring(id);
+            folder = id;
+        } else {
+            node.parent = folder;
+            node.text = L"频道 " + std::to_wstring(id);
+            node.page = L"bench_" + std::to_wstring(id);
+        }
+        model.Add(node);
+    }
+}
+
+bool RunLine(FeedEngine& engine, ScriptedEngine& scripted, const std::vector<std::string>& f) {
     const std::string& verb = f[0];
     DWORD id = static_cast<DWORD>(Number(f, 1));
     if (verb == "send" && f.size() >= 4) {
@@ -62,9 +85,9 @@ bool RunLine(FeedEngine& engine, const std::vector<std::string>& f) {
     } else if (verb == "unread" && engine.Model().Find(id)) {
         engine.Model().Find(id)->unread = Number(f, 2) != 0;
     } else if (verb == "fail" && engine.Model().Find(id)) {
-        engine.Model().Find(id)->failing = true;
+        scripted.MakeFail(id);
     } else if (verb == "generate" && f.size() >= 3) {
-        engine.Model().Generate(static_cast<size_t>(Number(f, 1)));
+        Generate(engine.Model(), static_cast<size_t>(Number(f, 1)));
         engine.DescribeInBatches(static_cast<size_t>(Number(f, 2)));
     } else if (verb == "describe") {
         engine.DescribeAll(nullptr);
@@ -86,12 +109,12 @@ bool RunLine(FeedEngine& engine, const std::vector<std::string>& f) {
 
 }  // namespace
 
-int RunEngineScript(FeedEngine& engine, const std::string& script) {
+int RunEngineScript(FeedEngine& engine, ScriptedEngine& scripted, const std::string& script) {
     int run = 0;
     for (std::string line : Split(script, '\n')) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
-        if (RunLine(engine, Split(line, '\t'))) ++run;
+        if (RunLine(engine, scripted, Split(line, '\t'))) ++run;
     }
     return run;
 }

@@ -1,0 +1,227 @@
+// Times how the band's tree pane keeps up with an engine that describes a
+// large tree: folders of 50 channels, inserts and texts with page names in
+// batches of 500 records, sent by the tests' build of the engine from its own
+// process to a real pane on this thread. For each node count it prints the
+// best of several runs: until the pane holds every node, and the engine's
+// share alone (the same script with no pane to send to).
+//   tree_benchmark [count...] [--runs n]     default: 1000 10000, 3 runs
+// Exits with 1 when the pane did not end up with the engine's tree, or the
+// engine could not be started; the figures themselves decide nothing.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "browser/WebBrowserStandin.h"
+#include "server/EngineLink.h"
+#include "testengine/EngineControl.h"
+#include "ui/BandSplitterWindow.h"
+
+namespace {
+
+const int kWidth = 240;
+const int kHeight = 420;
+const DWORD kFillDeadlineMs = 300000;
+
+std::wstring ProgramFolder() {
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.rfind(L'\\') + 1);
+}
+
+// rssband.dll with the tests' engine beside it, in this build tree.
+std::string BandModulePath() {
+    std::wstring band = ProgramFolder() + L"..\\..\\band\\rssband.dll";
+    return std::string(band.begin(), band.end());
+}
+
+double Milliseconds(const LARGE_INTEGER& start) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * (now.QuadPart - start.QuadPart) / frequency.QuadPart;
+}
+
+void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+std::wstring ItemText(HWND tree, HTREEITEM item) {
+    wchar_t text[64] = L"";
+    TVITEMW query = {};
+    query.mask = TVIF_HANDLE | TVIF_TEXT;
+    query.hItem = item;
+    query.pszText = text;
+    query.cchTextMax = 64;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+    return text;
+}
+
+// The last top-level folder's last channel: the last node of the last batch.
+HTREEITEM LastNode(HWND tree) {
+    HTREEITEM last = nullptr;
+    for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item))
+        last = item;
+    for (HTREEITEM child = last ? TreeView_GetChild(tree, last) : nullptr; child;
+         child = TreeView_GetNextSibling(tree, child))
+        last = child;
+    return last;
+}
+
+std::string GenerateScript(UINT count) {
+    return "generate\t" + std::to_string(count) + "\t500";
+}
+
+// One run: a new pane on an empty tree, then the engine's tree of `count`
+// nodes. -1 when the pane did not get it.
+double FillTime(HWND host, UINT count) {
+    if (SendEngineScript("reset") != 1) return -1;
+    WebBrowserStandin* browser = WebBrowserStandin::Create();
+    double ms = -1;
+    {
+        BandSplitterWindow frame(browser);
+        RECT rect = {0, 0, kWidth, kHeight};
+        frame.Create(host, rect, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+        Pump();
+        HWND tree = frame.Pane().TreeWindow();
+        LARGE_INTEGER start;
+        QueryPerformanceCounter(&start);
+        if (SendEngineScript(GenerateScript(count)) == 1) {
+            while (TreeView_GetCount(tree) < count && Milliseconds(start) < kFillDeadlineMs) {
+                Pump();
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+            }
+            ms = Milliseconds(start);
+            std::wstring expected = L"频道 " + std::to_wstring(count);
+            if (TreeView_GetCount(tree) != count || ItemText(tree, LastNode(tree)) != expected)
+                ms = -1;
+        }
+        frame.Destroy();
+    }
+    browser->Release();
+    return ms;
+}
+
+double EngineOnlyTime(UINT count) {
+    if (SendEngineScript("reset") != 1) return -1;
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    if (SendEngineScript(GenerateScript(count)) != 1) return -1;
+    return Milliseconds(start);
+}
+
+double Best(const std::vector<double>& runs) {
+    double best = -1;
+    for (double ms : runs) {
+        if (ms < 0) return -1;
+        if (best < 0 || ms < best) best = ms;
+    }
+    return best;
+}
+
+HWND CreateHost() {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TreeBenchmarkHost";
+    RegisterClassW(&windowClass);
+    return CreateWindowExW(0, L"TreeBenchmarkHost", L"", WS_POPUP | WS_VISIBLE, 100, 100, kWidth,
+                           kHeight, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+// A throwaway folder for the engine's subscriptions and pages.
+std::wstring UseScratchFolder() {
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    wchar_t folder[MAX_PATH];
+    wsprintfW(folder, L"%stree_benchmark_%lu", temp, GetCurrentProcessId());
+    CreateDirectoryW(folder, nullptr);
+    SetEnvironmentVariableW(L"FEED_ENGINE_DATA", folder);
+    SetEnvironmentVariableW(L"TMP", folder);
+    SetEnvironmentVariableW(L"TEMP", folder);
+    return folder;
+}
+
+void RemoveScratchFolder(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW((folder + L"\\" + entry.cFileName).c_str());
+        } while (FindNextFileW(find, &entry));
+        FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+// Closes the engine and waits, bounded, until its window is gone.
+void CloseEngine() {
+    for (int tries = 0; tries < 200; ++tries) {
+        HWND engine = FindWindowA("RSS_Feed", nullptr);
+        if (!engine) return;
+        PostMessageA(engine, WM_CLOSE, 0, 0);
+        Sleep(50);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<UINT> counts;
+    int runs = 3;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--runs" && i + 1 < argc) {
+            runs = std::atoi(argv[++i]);
+        } else {
+            counts.push_back(static_cast<UINT>(std::strtoul(arg.c_str(), nullptr, 10)));
+        }
+    }
+    if (counts.empty()) counts = {1000, 10000};
+    if (runs < 1) runs = 1;
+
+    CoInitialize(nullptr);
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    std::wstring scratch = UseScratchFolder();
+    if (FindWindowA("RSS_Feed", nullptr) || !EngineLink().FindOrStart(BandModulePath())) {
+        std::printf("tree_benchmark: needs the tests' engine, and no other, running\n");
+        RemoveScratchFolder(scratch);
+        return 1;
+    }
+    HWND host = CreateHost();
+
+    int status = 0;
+    std::vector<double> best;
+    for (UINT count : counts) {
+        std::vector<double> fills, engine;
+        for (int run = 0; run < runs; ++run) {
+            fills.push_back(FillTime(host, count));
+            engine.push_back(EngineOnlyTime(count));
+        }
+        best.push_back(Best(fills));
+        std::printf("%6u nodes: pane filled in %8.1f ms, engine alone %8.1f ms (best of %d)\n",
+                    count, best.back(), Best(engine), runs);
+        if (best.back() < 0) status = 1;
+    }
+    for (size_t i = 1; i < best.size(); ++i) {
+        if (best[0] > 0 && best[i] > 0) {
+            std::printf("%u nodes take %.2f times as long as %u\n", counts[i], best[i] / best[0],
+                        counts[0]);
+        }
+    }
+    CloseEngine();
+    RemoveScratchFolder(scratch);
+    DestroyWindow(host);
+    CoUninitialize();
+    return status;
+}
