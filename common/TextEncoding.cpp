@@ -90,6 +90,16 @@ std::wstring DecodeText(const char* bytes, size_t length, UINT codePage) {
     return text;
 }
 
+void AppendUtf16(unsigned long code, std::wstring& out) {
+    if (code < 0x10000) {
+        out += static_cast<wchar_t>(code);
+    } else {
+        code -= 0x10000;
+        out += static_cast<wchar_t>(0xD800 + (code >> 10));
+        out += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+    }
+}
+
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty()) return std::string();
     int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
