@@ -80,7 +80,7 @@ bool ImportSubscriptionsFromFile(HWND owner, RssButton& button) {
         Tell(owner, LoadText(IDS_IMPORT_FAILED), MB_ICONWARNING);
         return false;
     }
-    if (summary.added) button.RefreshImported();
+    if (summary.added) button.StartImportedRefresh();
     Tell(owner, Formatted(IDS_IMPORTED, summary.added, summary.skipped), MB_ICONINFORMATION);
     return summary.added > 0;
 }
