@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 #include <string>
 
+#include "server/PageName.h"
 #include "server/ThreadCodePage.h"
 
 const CLSID kClsidUrlHistory = {
@@ -47,6 +48,7 @@ LinkHarvest::LinkHarvest() {
 }
 
 std::string LinkHarvest::ItemListPath(const wchar_t* pageName) {
+    if (!IsPlainPageName(pageName)) return std::string();
     char path[MAX_PATH] = "";
     DWORD length = GetTempPathA(MAX_PATH, path);
     if (length == 0 || length >= MAX_PATH) return std::string();

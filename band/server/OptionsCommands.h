@@ -21,7 +21,7 @@ bool ChooseStyleSheet(UINT id, const StyleSheetList& sheets, const std::string& 
 void ChooseUpdateInterval(UINT id);
 
 // The command that re-applies the stored sheet at pane creation:
-// 11000 + "CSS" in 16 bits.
+// 11000 + "CSS", the first sheet's for a value beyond 100.
 WORD StoredStyleSheetCommand();
 
 // "rss.css" in the temporary folder; empty when that path cannot be built.

@@ -1,5 +1,7 @@
 #include "server/SettingsKey.h"
 
+#include "res/resource.h"
+
 const char kSettingsKeyPath[] = "Software\\Varnel R&D\\RSS";
 const char kStyleSheetValue[] = "CSS";
 const char kUpdateIntervalValue[] = "UpdateInterval";
@@ -31,4 +33,9 @@ bool SettingsKey::WriteDword(const char* name, DWORD value) {
     if (!key_) return false;
     return RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                           sizeof(value)) == ERROR_SUCCESS;
+}
+
+DWORD SettingsKey::StyleSheet() const {
+    DWORD sheet = ReadDword(kStyleSheetValue, kDefaultStyleSheet);
+    return sheet <= ID_STYLE_SHEET_LAST - ID_STYLE_SHEET_FIRST ? sheet : kDefaultStyleSheet;
 }

@@ -26,7 +26,9 @@ public:
     // Failures are not reported to the user; the result is for tests.
     bool WriteDword(const char* name, DWORD value);
 
-    DWORD StyleSheet() const { return ReadDword(kStyleSheetValue, kDefaultStyleSheet); }
+    // A value beyond the sheets' commands (0-100) reads as the first sheet:
+    // 11000 + it would name another command.
+    DWORD StyleSheet() const;
     DWORD UpdateInterval() const { return ReadDword(kUpdateIntervalValue, kDefaultUpdateInterval); }
 
 private:

@@ -6,6 +6,7 @@
 #include "server/EngineLink.h"
 #include "server/EngineProtocol.h"
 #include "server/Module.h"
+#include "server/PageName.h"
 #include "server/ThreadCodePage.h"
 
 namespace {
@@ -100,7 +101,9 @@ void FeedTree::SetText(DWORD node, const BYTE* textAndPage) {
     change.hItem = item;
     change.pszText = &label[0];
     TreeView_SetItem(tree_, &change);
-    pages_.Set(item, page);
+    // A name that is no plain file name would lead the browser or the
+    // harvest out of the temporary folder: the node gets no page.
+    if (IsPlainPageName(page.c_str())) pages_.Set(item, page);
 }
 
 void FeedTree::Expand(DWORD node, UINT code) {
@@ -135,25 +138,17 @@ void FeedTree::Delete(DWORD node) {
     HTREEITEM item = nodes_.Find(node);
     if (!item) return;
     HTREEITEM parent = Parent(item);
-    DeleteItem(item);
+    // The control reports each item it removes, children first (ItemDeleted).
+    TreeView_DeleteItem(tree_, item);
     if (parent && !FirstChild(parent)) {
         SetImage(parent, kClosedFolder);
         engine_.Post(WM_RSS_EXPAND, NodeOf(parent), 0);
     }
 }
 
-// Walks the items themselves, so that no map keeps an entry for an item that
-// is gone, whatever node ids the engine gave.
-void FeedTree::DeleteItem(HTREEITEM item) {
-    for (HTREEITEM child = FirstChild(item); child;) {
-        HTREEITEM next = NextSibling(child);
-        DeleteItem(child);
-        child = next;
-    }
-    DWORD node = NodeOf(item);
+void FeedTree::ItemDeleted(HTREEITEM item, DWORD node) {
     if (nodes_.Find(node) == item) nodes_.Remove(node);
     pages_.Remove(item);
-    TreeView_DeleteItem(tree_, item);
 }
 
 FeedTree::ShowAfterUpdate FeedTree::Update(DWORD node, int progress) {
@@ -239,13 +234,6 @@ HTREEITEM FeedTree::FirstChild(HTREEITEM item) const {
 
 HTREEITEM FeedTree::NextSibling(HTREEITEM item) const {
     return item ? TreeView_GetNextSibling(tree_, item) : nullptr;
-}
-
-bool FeedTree::IsWithin(HTREEITEM item, HTREEITEM ancestor) const {
-    for (; item; item = Parent(item)) {
-        if (item == ancestor) return true;
-    }
-    return false;
 }
 
 int FeedTree::ImageOf(HTREEITEM item) const {

@@ -48,6 +48,10 @@ public:
 
     // The user opened or closed a folder: its picture follows, the engine is told.
     void ItemExpanded(HTREEITEM item);
+    // The control deleted an item of this node (TVN_DELETEITEM): by our own
+    // delete, or by an expansion code that resets the item's children. No
+    // map keeps its handle.
+    void ItemDeleted(HTREEITEM item, DWORD node);
 
     HTREEITEM Find(DWORD node) const { return nodes_.Find(node); }
     DWORD NodeOf(HTREEITEM item) const;
@@ -61,8 +65,6 @@ public:
     HTREEITEM Parent(HTREEITEM item) const;
     HTREEITEM FirstChild(HTREEITEM item) const;
     HTREEITEM NextSibling(HTREEITEM item) const;
-    // True when item is ancestor or lies below it.
-    bool IsWithin(HTREEITEM item, HTREEITEM ancestor) const;
     int ImageOf(HTREEITEM item) const;
     int ProgressOf(HTREEITEM item) const;
     bool IsBold(HTREEITEM item) const;
@@ -78,7 +80,6 @@ private:
     void SetImage(HTREEITEM item, int image) const;
     void SetProgress(HTREEITEM item, int progress) const;
     void SetBold(HTREEITEM item, bool bold) const;
-    void DeleteItem(HTREEITEM item);
     void QuerySubtree(HTREEITEM first) const;
 
     const EngineLink& engine_;

@@ -7,6 +7,7 @@
 #include "server/EngineVersion.h"
 #include "server/Module.h"
 #include "server/OptionsCommands.h"
+#include "server/PageName.h"
 #include "server/PartnerPage.h"
 #include "server/ThreadCodePage.h"
 #include "server/UpdateBatch.h"
@@ -33,15 +34,6 @@ POINT ScreenPoint(LPARAM lParam) {
 // another thread or process sends through the relay is not one of ours.
 bool SentFromElsewhere() {
     return InSendMessageEx(nullptr) != ISMEX_NOSEND;
-}
-
-// "<temporary folder><page name>.html"; empty when it does not fit a path.
-std::string PageFilePath(const wchar_t* pageName) {
-    char folder[MAX_PATH] = "";
-    DWORD length = GetTempPathA(MAX_PATH, folder);
-    if (length == 0 || length >= MAX_PATH) return std::string();
-    std::string path = std::string(folder, length) + ToThreadAnsi(pageName) + ".html";
-    return path.size() < MAX_PATH ? path : std::string();
 }
 
 // A bold label may end in " (count)": the bare name goes without it.
@@ -242,7 +234,6 @@ LRESULT FeedTreePane::OnEngineMessage(UINT message, WPARAM wParam, LPARAM lParam
             tree_.SortChildren(node);
             break;
         case WM_RSS_DELETE:
-            if (tree_.IsWithin(pending_, tree_.Find(node))) pending_ = nullptr;
             tree_.Delete(node);
             break;
         case WM_RSS_UPDATE:
@@ -274,8 +265,9 @@ void FeedTreePane::OnUpdate(DWORD node, int progress) {
     }
 }
 
+// Any thread of the browser process may ask; the name is copied without
+// trusting the pointer, which another process could have sent.
 LRESULT FeedTreePane::OnPartnerPage(LPARAM lParam) {
-    if (SentFromElsewhere()) return 0;
     std::string name = CopyPartnerPageName(reinterpret_cast<const char*>(lParam));
     ReplyMessage(0);
     HTREEITEM item = tree_.FindPage(FromThreadAnsi(name));
@@ -380,6 +372,10 @@ LRESULT FeedTreePane::OnTreeNotify(NMHDR* header) {
         case TVN_BEGINDRAGW:
             drag_.Begin(change->itemNew.hItem, change->ptDrag);
             return 0;
+        case TVN_DELETEITEMA:
+        case TVN_DELETEITEMW:
+            ItemDeleted(change->itemOld.hItem, static_cast<DWORD>(change->itemOld.lParam));
+            return 0;
         case NM_CLICK: {
             POINT cursor;
             GetCursorPos(&cursor);
@@ -469,9 +465,18 @@ void FeedTreePane::UpdateSelected() {
     }
 }
 
+// Whatever deleted an item, nothing keeps its handle: another item may get
+// the same one.
+void FeedTreePane::ItemDeleted(HTREEITEM item, DWORD node) {
+    tree_.ItemDeleted(item, node);
+    if (pending_ == item) pending_ = nullptr;
+    drag_.ItemDeleted(item);
+}
+
 void FeedTreePane::ConfirmDelete() {
     HTREEITEM selected = tree_.Selected();
     if (!selected) return;
+    DWORD node = tree_.NodeOf(selected);
     std::string name = tree_.Text(selected, kConfirmTextLength);
     if (tree_.IsBold(selected)) name = WithoutCount(name);
     std::string format =
@@ -479,9 +484,10 @@ void FeedTreePane::ConfirmDelete() {
     std::string caption = LoadText(IDS_DELETE_CAPTION);
     char text[kStatusTextLength + kConfirmTextLength];
     wsprintfA(text, format.c_str(), name.c_str());
-    if (MessageBoxA(Handle(), text, caption.c_str(), MB_YESNO | MB_ICONEXCLAMATION) != IDNO) {
-        Post(WM_RSS_DELETE, selected, 0);
-    }
+    int answer = MessageBoxA(Handle(), text, caption.c_str(), MB_YESNO | MB_ICONEXCLAMATION);
+    // The box's loop handles the engine's messages: the node it named may
+    // be gone, and its item's handle another item's by now.
+    if (answer != IDNO && tree_.Find(node)) engine_.Post(WM_RSS_DELETE, node, 0);
 }
 
 // Nothing selected marks nothing: the user picks what to mark.

@@ -61,6 +61,7 @@ private:
     LRESULT OnEngineMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnDragMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnPartnerPage(LPARAM lParam);
+    void ItemDeleted(HTREEITEM item, DWORD node);
     void OnUpdate(DWORD node, int progress);
 
     bool RunTreeCommand(UINT id);

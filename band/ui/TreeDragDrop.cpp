@@ -63,7 +63,12 @@ void TreeDragDrop::Feedback(HTREEITEM target) {
 }
 
 void TreeDragDrop::ButtonUp() {
-    if (!dragging_) return;
+    if (!dragging_ || !EndDrag()) return;
+    HTREEITEM folder = tree_.IsChannel(target_) ? tree_.Parent(target_) : target_;
+    engine_.Post(WM_RSS_MOVE, tree_.NodeOf(dragged_), tree_.NodeOf(folder));
+}
+
+bool TreeDragDrop::EndDrag() {
     StopScrolling();
     EndDragImage();
     dragging_ = false;
@@ -71,9 +76,21 @@ void TreeDragDrop::ButtonUp() {
     tree_.SetDropTarget(nullptr);
     SetCursor(savedCursor_);
     InvalidateRect(tree_.Handle(), nullptr, TRUE);
-    if (!allowed_) return;
-    HTREEITEM folder = tree_.IsChannel(target_) ? tree_.Parent(target_) : target_;
-    engine_.Post(WM_RSS_MOVE, tree_.NodeOf(dragged_), tree_.NodeOf(folder));
+    return allowed_;
+}
+
+// A move made in another browser window arrives as a delete and an insert,
+// which may give the dragged item's or the target's handle to another item.
+void TreeDragDrop::ItemDeleted(HTREEITEM item) {
+    if (!dragging_) return;
+    if (item == dragged_) {
+        allowed_ = false;
+        EndDrag();
+        dragged_ = target_ = nullptr;
+    } else if (item == target_) {
+        allowed_ = false;
+        target_ = nullptr;
+    }
 }
 
 void TreeDragDrop::EndDragImage() {

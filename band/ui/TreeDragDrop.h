@@ -34,6 +34,9 @@ public:
     bool IsDragging() const { return dragging_; }
     void MouseMove();
     void ButtonUp();
+    // The tree lost item: a drag of it ends without a move, and it is no
+    // drop target any more (the next mouse move finds another).
+    void ItemDeleted(HTREEITEM item);
 
     // From the band's drop target; points in screen coordinates.
     void OutsideEnter() { outside_ = true; }
@@ -57,6 +60,8 @@ private:
     bool IsRefused(HTREEITEM target) const;
     HTREEITEM ItemUnderCursor() const;
     void EndDragImage();
+    // Ends an in-tree drag; true when it was allowed to drop.
+    bool EndDrag();
 
     FeedTree& tree_;
     const EngineLink& engine_;

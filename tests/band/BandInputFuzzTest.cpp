@@ -33,7 +33,8 @@ using Bytes = Mutator::Bytes;
 
 constexpr int kBatches = 600;
 constexpr DWORD kBatchReplyMs = 5000;
-constexpr DWORD kFinalNode = 0x7FFF0001;
+// Node ids the batches mostly name.
+constexpr DWORD kCommonNodes = 60;
 
 void PutDword(Bytes& batch, DWORD value) {
     batch.append(reinterpret_cast<const char*>(&value), sizeof value);
@@ -85,7 +86,7 @@ UINT BatchCode(Mutator& mutator) {
 }
 
 DWORD Node(Mutator& mutator) {
-    return mutator.Pick(0, 19) ? static_cast<DWORD>(mutator.Pick(0, 60))
+    return mutator.Pick(0, 19) ? static_cast<DWORD>(mutator.Pick(0, kCommonNodes))
                                : static_cast<DWORD>(mutator.Pick(0, 0xFFFFFFFFu));
 }
 
@@ -96,8 +97,15 @@ DWORD Parameter(Mutator& mutator, UINT code) {
             return Node(mutator);
         case WM_RSS_UPDATE:
             return static_cast<DWORD>(static_cast<int>(mutator.Pick(0, 30)) - 10);
-        case WM_RSS_EXPAND:
-            return static_cast<DWORD>(mutator.Pick(0, 5));
+        case WM_RSS_EXPAND: {
+            // The control's codes, with those that make it delete a folder's
+            // children (TVE_COLLAPSERESET) or expand part of it.
+            static const DWORD kCodes[] = {0,      1,      2,      3,      4,         5,
+                                           0x8001, 0x8001, 0x8002, 0x8003, 0x4002,    0x4001,
+                                           0xC003, 0x8000, 0x4000, 0xFFFF, 0xFFFFFFFF};
+            if (!mutator.Pick(0, 9)) return static_cast<DWORD>(mutator.Pick(0, 0xFFFFFFFFu));
+            return kCodes[mutator.Pick(0, sizeof kCodes / sizeof kCodes[0] - 1)];
+        }
         case WM_RSS_UNREAD:
             return static_cast<DWORD>(mutator.Pick(0, 1));
         default:
@@ -173,18 +181,27 @@ TEST_F(BandInputFuzzTest, MutatedBatchesFromAnotherProcessLeaveTheTreePaneWorkin
     failed += static_cast<int>(boxes.Boxes().size());
     bool alive = IsWindow(pane) && IsWindow(agent) && IsWindow(scene.Tree());
     if (!alive) ++failed;
-    // The pane still takes a batch and shows what it says.
+    // The pane still takes a batch and shows what it says: every common node
+    // deleted and shown again. A map that kept an item the control deleted
+    // would take the node for shown and leave it out.
     if (alive) {
         Bytes batch;
-        PutRecord(batch, WM_RSS_DELETE, kFinalNode, 0);
-        PutRecord(batch, WM_RSS_FOLDER, kFinalNode, 0);
-        PutText(batch, kFinalNode, L"final", L"");
+        for (DWORD node = 1; node <= kCommonNodes; ++node) PutRecord(batch, WM_RSS_DELETE, node, 0);
+        for (DWORD node = 1; node <= kCommonNodes; ++node) {
+            PutRecord(batch, WM_RSS_FOLDER, node, 0);
+            PutText(batch, node, L"final " + std::to_wstring(node), L"");
+        }
         PutDword(batch, 0);
         COPYDATASTRUCT data = {0, static_cast<DWORD>(batch.size()), &batch[0]};
         SendMessageA(agent, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
         PumpMessages(50);
-        HTREEITEM item = scene.Item(kFinalNode);
-        if (!item || scene.Text(item) != L"final") ++failed;
+        for (DWORD node = 1; node <= kCommonNodes; ++node) {
+            HTREEITEM item = scene.Item(node);
+            if (!item || scene.Text(item) != L"final " + std::to_wstring(node)) {
+                ++failed;
+                printf("node %lu not shown again\n", static_cast<unsigned long>(node));
+            }
+        }
     }
     ReportFuzzTarget("update batch WM_COPYDATA", kBatches, failed,
                      std::to_string(TreeView_GetCount(scene.Tree())) + " items left, " +

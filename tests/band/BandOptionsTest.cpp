@@ -302,17 +302,20 @@ TEST_F(BandOptionsTest, WithoutAListSheetCommandsOnlyStore) {
     EXPECT_EQ(ActiveSheet(), "<missing>");
 }
 
-TEST_F(BandOptionsTest, StoredSheetOutOfRangeChecksNoSheet) {
-    StyleSheetList sheets = Sheets("11001;Blue;css\\blue.css\n");
-    for (DWORD value : {101u, 0xFFFFFFFFu, 200u}) {
+// 11000 + a value beyond 100 would be another command: 11200-11260 set the
+// update interval, others reach the browser's band host.
+TEST_F(BandOptionsTest, StoredSheetOutOfRangeReadsAsTheFirst) {
+    StyleSheetList sheets = Sheets("11000;Plain;css\\blue.css\n11001;Blue;css\\blue.css\n");
+    for (DWORD value : {101u, 150u, 230u, 0xFFFFFFFFu}) {
         StoreDword(kStyleSheetValue, value);
+        EXPECT_EQ(SettingsKey().StyleSheet(), 0u) << value;
+        EXPECT_EQ(StoredStyleSheetCommand(), ID_STYLE_SHEET_FIRST) << value;
         OptionsMenu menu(Resources(), sheets);
-        EXPECT_EQ(CheckedCommands(menu.Popup()), std::vector<UINT>{ID_INTERVAL_30}) << value;
+        EXPECT_EQ(CheckedCommands(menu.Popup()), (std::vector<UINT>{11000, ID_INTERVAL_30}))
+            << value;
     }
-    // The start-up command keeps only 16 bits: 11000 + 0xFFFFFFFF wraps to 10999.
-    StoreDword(kStyleSheetValue, 0xFFFFFFFFu);
-    EXPECT_EQ(StoredStyleSheetCommand(), 10999);
-    EXPECT_FALSE(ChooseStyleSheet(StoredStyleSheetCommand(), sheets, module_));
+    StoreDword(kStyleSheetValue, 100);
+    EXPECT_EQ(StoredStyleSheetCommand(), ID_STYLE_SHEET_LAST);
 }
 
 TEST_F(BandOptionsTest, RadioCheckMovesWithinItsRangeOnly) {

@@ -6,7 +6,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <shlwapi.h>
+
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <thread>
@@ -17,6 +20,8 @@
 #include "history/UrlHistoryRecorder.h"
 #include "res/resource.h"
 #include "server/EngineProtocol.h"
+#include "server/SettingsKey.h"
+#include "support/ChildProcess.h"
 #include "ui/FeedDirectory.h"
 #include "ui/StatusBarDrawing.h"
 
@@ -28,8 +33,10 @@ protected:
         EXPECT_EQ(expectedBoxes_, boxes_->Boxes().size());
         boxes_.reset();
     }
-    // Answers the pane's confirmations from now on.
-    void AnswerBoxes(int answer) { boxes_.reset(new MessageBoxWatcher(answer)); }
+    // Answers the pane's confirmations from now on, after beforeAnswer.
+    void AnswerBoxes(int answer, std::function<void()> beforeAnswer = nullptr) {
+        boxes_.reset(new MessageBoxWatcher(answer, std::move(beforeAnswer)));
+    }
 
     std::unique_ptr<MessageBoxWatcher> boxes_{new MessageBoxWatcher(IDNO)};
     size_t expectedBoxes_ = 0;
@@ -281,7 +288,7 @@ TEST_F(FeedTreePaneTest, ChannelCountsAsFolderUntilItsPageNameArrives) {
     scene.Command(ID_UPDATE);
     scene.Command(ID_DELETE);
     expectedBoxes_ = 1;
-    ASSERT_TRUE(boxes_->WaitFor(1, 3000));
+    ASSERT_TRUE(boxes_->WaitFor(1));
     EXPECT_EQ(L"确认删除", boxes_->Boxes()[0].caption);
     EXPECT_EQ(L"确认删除目录 \"C\" 下的所有子目录和频道?", boxes_->Boxes()[0].text);
     EXPECT_TRUE(scene.WaitForLog("2034 2 1073741824"));
@@ -292,7 +299,7 @@ TEST_F(FeedTreePaneTest, ChannelCountsAsFolderUntilItsPageNameArrives) {
     AnswerBoxes(IDYES);
     scene.Command(ID_UPDATE);
     scene.Command(ID_DELETE);
-    ASSERT_TRUE(boxes_->WaitFor(1, 3000));
+    ASSERT_TRUE(boxes_->WaitFor(1));
     EXPECT_EQ(L"确认删除频道 \"C\" ?", boxes_->Boxes()[0].text);
     EXPECT_TRUE(scene.WaitForLog("2034 2 1"));
     // The engine removes it, and only then is the item gone.
@@ -310,20 +317,58 @@ TEST_F(FeedTreePaneTest, DeleteConfirmationNamesABoldItemWithoutItsCount) {
         "send\t2039\t2\t0\n");
     TreeView_SelectItem(scene.Tree(), scene.Item(1));
     scene.Command(ID_DELETE);
-    ASSERT_TRUE(boxes_->WaitFor(1, 3000));
+    ASSERT_TRUE(boxes_->WaitFor(1));
     TreeView_SelectItem(scene.Tree(), scene.Item(2));
     scene.Command(ID_DELETE);
-    ASSERT_TRUE(boxes_->WaitFor(2, 3000));
+    ASSERT_TRUE(boxes_->WaitFor(2));
     PaneScene::Script("send\t2039\t1\t1");
     TreeView_SelectItem(scene.Tree(), scene.Item(1));
     scene.Command(ID_DELETE);
-    ASSERT_TRUE(boxes_->WaitFor(3, 3000));
+    ASSERT_TRUE(boxes_->WaitFor(3));
     expectedBoxes_ = 3;
     EXPECT_EQ(L"确认删除频道 \"科技\" ?", boxes_->Boxes()[0].text);
     EXPECT_EQ(L"确认删除频道 \"x(3)\" ?", boxes_->Boxes()[1].text);
     EXPECT_EQ(L"确认删除频道 \"科技 (12)\" ?", boxes_->Boxes()[2].text);
     PumpMessages(100);
     EXPECT_FALSE(scene.Logged("2031 1 0"));
+}
+
+// The box's loop handles the engine's messages: the node it named may go,
+// and another item take its item's handle. Only the named node is deleted,
+// and only while it is there.
+TEST_F(FeedTreePaneTest, DeleteConfirmationActsOnlyOnTheNodeItNamed) {
+    PaneScene scene;
+    PaneScene::Script(
+        "node\t1\t0\tfolder\tF\n"
+        "node\t2\t1\tchannel\tA\trss_a\n");
+    TreeView_SelectItem(scene.Tree(), scene.Item(2));
+    AnswerBoxes(IDYES, [] { SendEngineScript("send\t2031\t2\t0\nnode\t3\t1\tchannel\tB\trss_b"); });
+    scene.Command(ID_DELETE);
+    expectedBoxes_ = 1;
+    ASSERT_TRUE(boxes_->WaitFor(1, 3000));
+    EXPECT_EQ(L"F:0{B:2}", scene.Dump());
+    scene.Command(ID_UPDATE_ALL);
+    EXPECT_TRUE(scene.WaitForLog("2034 0 1073741824"));
+    for (const std::string& line : PaneScene::Log()) EXPECT_NE(0u, line.find("2031")) << line;
+}
+
+// TVE_COLLAPSE | TVE_COLLAPSERESET makes the control delete a folder's
+// children itself; the pane forgets them too, so that the engine can show
+// them again.
+TEST_F(FeedTreePaneTest, CollapseThatResetsAFolderLetsItsChannelsComeBack) {
+    PaneScene scene;
+    PaneScene::Script(
+        "node\t1\t0\tfolder\tF\n"
+        "node\t2\t1\tchannel\tA\trss_r2\n"
+        "node\t3\t1\tchannel\tB\trss_r3\n");
+    PaneScene::Script("send\t2027\t1\t32769");
+    EXPECT_EQ(nullptr, TreeView_GetChild(scene.Tree(), scene.Item(1)));
+    PaneScene::Script("node\t2\t1\tchannel\tA\trss_r2\nnode\t3\t1\tchannel\tB\trss_r3");
+    EXPECT_EQ(L"F:1{A:2,B:2}", scene.Dump());
+    char page[] = "rss_r3";
+    SendMessageA(scene.PaneWindow(), WM_RSS_PARTNER_PAGE, 0, reinterpret_cast<LPARAM>(page));
+    EXPECT_EQ(scene.Item(3), TreeView_GetSelection(scene.Tree()));
+    EXPECT_TRUE(scene.WaitForLog("2034 3 1"));
 }
 
 TEST_F(FeedTreePaneTest, DeletingTheLastChildClosesTheFolderAndTellsTheEngine) {
@@ -601,6 +646,115 @@ TEST_F(FeedTreePaneTest, PartnerPageRequestSelectsTheChannelAndAsksForAnUpdate) 
     ASSERT_TRUE(WaitForNavigations(scene, 2));
     EXPECT_EQ(PageFile(std::wstring(longName.begin(), longName.end())),
               scene.Browser()->Navigations()[0].url);
+
+    // A partner on another thread of the browser process, such as the frame's.
+    char first[] = "rss_pa";
+    std::atomic<bool> sent{false};
+    std::thread partner([&] {
+        SendMessageA(scene.PaneWindow(), WM_RSS_PARTNER_PAGE, 0, reinterpret_cast<LPARAM>(first));
+        sent = true;
+    });
+    while (!sent) PumpMessages(20);
+    partner.join();
+    EXPECT_EQ(scene.Item(1), TreeView_GetSelection(scene.Tree()));
+    EXPECT_TRUE(scene.WaitForLog("2034 1 1"));
+
+    // Another process's pointers lead nowhere here: nothing happens, nothing breaks.
+    int childFailed = -1;
+    std::atomic<bool> done{false};
+    std::thread other([&] {
+        childFailed =
+            RunChildRole(L"send-foreign-partner-pages",
+                         std::to_wstring(reinterpret_cast<ULONG_PTR>(scene.PaneWindow())));
+        done = true;
+    });
+    while (!done) PumpMessages(20);
+    other.join();
+    EXPECT_EQ(0, childFailed);
+    EXPECT_EQ(scene.Item(1), TreeView_GetSelection(scene.Tree()));
+}
+
+// Child: sends the pane page requests with pointers of this process.
+int SendForeignPartnerPages(const std::wstring& argument) {
+    HWND pane =
+        reinterpret_cast<HWND>(static_cast<ULONG_PTR>(_wcstoui64(argument.c_str(), nullptr, 10)));
+    char name[] = "rss_pa";
+    const LPARAM pointers[] = {reinterpret_cast<LPARAM>(name), 0x10, static_cast<LPARAM>(-4096)};
+    int failed = 0;
+    for (LPARAM pointer : pointers) {
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutA(pane, WM_RSS_PARTNER_PAGE, 0, pointer, SMTO_NORMAL, 10000,
+                                 &result)) {
+            ++failed;
+        }
+    }
+    return failed;
+}
+CHILD_ROLE(L"send-foreign-partner-pages", SendForeignPartnerPages);
+
+// Page names come from whatever Feed.dll runs; only plain file names in the
+// temporary folder are pages. Others give no page to show or harvest: the
+// node counts as a folder.
+TEST_F(FeedTreePaneTest, PageNamesThatLeaveTheTemporaryFolderNameNoPage) {
+    UrlHistoryRecorder recorder;
+    ASSERT_TRUE(recorder.Registered());
+    UrlHistoryRecorder::Clear();
+    PaneScene scene;
+    // A page and an item list beside the temporary folder, where "..\" leads.
+    std::string leaf = "outside_" + std::to_string(GetCurrentProcessId());
+    std::wstring outside =
+        PaneScene::Folder().Path() + L"\\..\\" + std::wstring(leaf.begin(), leaf.end());
+    WriteText(outside + L".html", "<html><body>outside</body></html>");
+    WriteText(outside,
+              "<html><div id=\"item\"><div id=\"title\"><a href=\"http://x/outside\">t</a>"
+              "</div></div></html>");
+    wchar_t full[MAX_PATH];
+    GetFullPathNameW(outside.c_str(), MAX_PATH, full, nullptr);
+    std::string absolute(full, full + wcslen(full));
+    PaneScene::Script("node\t1\t0\tchannel\tUp\t..\\" + leaf +
+                      "\n"
+                      "node\t2\t0\tchannel\tSlash\t../" +
+                      leaf +
+                      "\n"
+                      "node\t3\t0\tchannel\tAbsolute\t" +
+                      absolute +
+                      "\n"
+                      "node\t4\t0\tchannel\tDrive\tC:" +
+                      leaf +
+                      "\n"
+                      "node\t5\t0\tchannel\tDots\t..\n");
+    for (DWORD node = 1; node <= 5; ++node) {
+        scene.Click(scene.Item(node));
+        scene.Command(ID_MARK_READ);
+    }
+    scene.Command(ID_UPDATE_ALL);
+    EXPECT_TRUE(scene.WaitForLog("2034 0 1073741824"));
+    EXPECT_TRUE(scene.Browser()->Navigations().empty());
+    EXPECT_TRUE(UrlHistoryRecorder::RecordedUrls().empty());
+    for (const std::string& line : PaneScene::Log()) {
+        EXPECT_NE(0u, line.find("2038")) << line;
+        EXPECT_EQ(std::string::npos, line.find("2034 1 ")) << line;
+    }
+    DeleteFileW((outside + L".html").c_str());
+    DeleteFileW(outside.c_str());
+}
+
+// A value beyond the sheets' commands is applied as the first sheet when a
+// pane starts: 11000 + 230 would set the update interval, 11000 + 150 go to
+// the browser's band host.
+TEST_F(FeedTreePaneTest, StoredSheetBeyondTheSheetsStartsAsTheFirst) {
+    for (DWORD stored : {230u, 150u}) {
+        {
+            SettingsKey settings;
+            settings.WriteDword(kStyleSheetValue, stored);
+            settings.WriteDword(kUpdateIntervalValue, 10);
+        }
+        { PaneScene scene; }
+        SettingsKey settings;
+        EXPECT_EQ(0u, settings.ReadDword(kStyleSheetValue, 99)) << stored;
+        EXPECT_EQ(10u, settings.ReadDword(kUpdateIntervalValue, 99)) << stored;
+    }
+    SHDeleteKeyA(HKEY_CURRENT_USER, kSettingsKeyPath);
 }
 
 // ---- commands
@@ -844,6 +998,32 @@ TEST_F(FeedTreePaneTest, InTreeDragRefusesHomeDropsAndAsksTheEngineToMove) {
         drag.Drop();
     }
     EXPECT_TRUE(scene.WaitForLog("2032 3 0"));
+}
+
+// A move made in another browser window arrives as a delete and an insert
+// while this pane drags: a drag whose item or target went moves nothing.
+TEST_F(FeedTreePaneTest, DragMovesNothingOnceTheEngineTookItsItemsAway) {
+    PaneScene scene;
+    PaneScene::Script(
+        "node\t1\t0\tfolder\tA\n"
+        "node\t2\t1\tchannel\tB\trss_b\n"
+        "node\t3\t0\tfolder\tC\n"
+        "node\t4\t0\tchannel\tD\trss_d\n");
+    {
+        TreeDrag drag(scene, scene.Item(2));
+        EXPECT_FALSE(drag.Over(scene.LabelPoint(scene.Item(3))));
+        PaneScene::Script("send\t2031\t2\t0\nnode\t5\t3\tchannel\tE\trss_e");
+        drag.Drop();
+    }
+    {
+        TreeDrag drag(scene, scene.Item(4));
+        EXPECT_FALSE(drag.Over(scene.LabelPoint(scene.Item(3))));
+        PaneScene::Script("send\t2031\t3\t0\nnode\t6\t0\tfolder\tG");
+        drag.Drop();
+    }
+    scene.Command(ID_UPDATE_ALL);
+    EXPECT_TRUE(scene.WaitForLog("2034 0 1073741824"));
+    for (const std::string& line : PaneScene::Log()) EXPECT_NE(0u, line.find("2032")) << line;
 }
 
 // Enough channels to scroll; the first visible item tells the position.

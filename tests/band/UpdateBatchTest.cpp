@@ -199,6 +199,18 @@ TEST(UpdateBatchTest, PartnerPageNameIsCutAtThirtyTwoBytes) {
     EXPECT_EQ(full, CopyPartnerPageName(reinterpret_cast<const char*>(guarded.Data())));
     EXPECT_EQ("rss_12", CopyPartnerPageName("rss_12"));
     EXPECT_EQ("", CopyPartnerPageName(nullptr));
+    // A short name ending where readable memory ends.
+    GuardedBuffer shortName(std::vector<BYTE>{'r', 's', 's', 0});
+    EXPECT_EQ("rss", CopyPartnerPageName(reinterpret_cast<const char*>(shortName.Data())));
+}
+
+// Pointers another process sent lead nowhere here, or into a page that ends
+// before the name does.
+TEST(UpdateBatchTest, PartnerPageNameFromUnreadableMemoryIsEmpty) {
+    GuardedBuffer cut(std::vector<BYTE>(20, 'p'));
+    EXPECT_EQ("", CopyPartnerPageName(reinterpret_cast<const char*>(cut.Data())));
+    EXPECT_EQ("", CopyPartnerPageName(reinterpret_cast<const char*>(cut.Data()) + 20));
+    EXPECT_EQ("", CopyPartnerPageName(reinterpret_cast<const char*>(0x10)));
 }
 
 }  // namespace

@@ -101,7 +101,8 @@ TempFolder::~TempFolder() {
     RemoveDirectoryW(path_.c_str());
 }
 
-MessageBoxWatcher::MessageBoxWatcher(int answer) : answer_(answer), thread_([this] { Watch(); }) {}
+MessageBoxWatcher::MessageBoxWatcher(int answer, std::function<void()> beforeAnswer)
+    : answer_(answer), beforeAnswer_(std::move(beforeAnswer)), thread_([this] { Watch(); }) {}
 
 MessageBoxWatcher::~MessageBoxWatcher() {
     stop_ = true;
@@ -151,7 +152,6 @@ void MessageBoxWatcher::Watch() {
         EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
         if (search.found) {
             Box box;
-            box.shownAt = GetTickCount();
             wchar_t text[512] = L"";
             GetWindowTextW(search.found, text, 512);
             box.caption = text;
@@ -163,6 +163,7 @@ void MessageBoxWatcher::Watch() {
                 std::lock_guard<std::mutex> lock(mutex_);
                 boxes_.push_back(box);
             }
+            if (beforeAnswer_) beforeAnswer_();
             PostMessageW(search.found, WM_COMMAND, answer_, 0);
             // Let the box go before looking again.
             for (int i = 0; i < 50 && IsWindow(search.found); ++i) Sleep(20);

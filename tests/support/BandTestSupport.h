@@ -6,10 +6,13 @@
 #include <thread>
 #include <vector>
 #include <atomic>
+#include <functional>
 #include <mutex>
 
+#include "support/Patience.h"
+
 // Closes every "RSS_Feed" window and waits (bounded) until none is left.
-bool CloseEngines(DWORD timeoutMs = 5000);
+bool CloseEngines(DWORD timeoutMs = kPatienceMs);
 
 // Polls for a top-level window of the class; null when none shows up in time.
 HWND WaitForWindowClass(const char* className, DWORD timeoutMs);
@@ -43,20 +46,22 @@ public:
     struct Box {
         std::wstring caption;
         std::wstring text;
-        DWORD shownAt;  // GetTickCount when the box was seen
     };
 
-    // Each box is answered with the command `answer` (IDOK, IDYES, IDNO...).
-    explicit MessageBoxWatcher(int answer = IDOK);
+    // Each box is answered with the command `answer` (IDOK, IDYES, IDNO...);
+    // beforeAnswer, when given, runs on the watching thread while the box is
+    // still up.
+    explicit MessageBoxWatcher(int answer = IDOK, std::function<void()> beforeAnswer = nullptr);
     ~MessageBoxWatcher();
     std::vector<Box> Boxes();
     // Waits up to timeoutMs for at least `count` boxes.
-    bool WaitFor(size_t count, DWORD timeoutMs);
+    bool WaitFor(size_t count, DWORD timeoutMs = kPatienceMs);
 
 private:
     void Watch();
 
     int answer_;
+    std::function<void()> beforeAnswer_;
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
     std::vector<Box> boxes_;
