@@ -7,6 +7,8 @@
 namespace {
 // The declaration is the first thing in a document; this much holds it.
 constexpr size_t kDeclarationProbeLength = 256;
+constexpr UINT kGbk = 936;
+constexpr UINT kGb18030 = 54936;
 
 std::string Lower(std::string text) {
     for (char& ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
@@ -26,7 +28,7 @@ struct NamedCodePage {
 // Latin-1 is read as its superset windows-1252, as browsers do.
 const NamedCodePage kNamedCodePages[] = {
     {"gb2312", 936},       {"gbk", 936},           {"x-gbk", 936},          {"euc-cn", 936},
-    {"gb18030", 54936},    {"big5", 950},          {"big5-hkscs", 950},     {"shift_jis", 932},
+    {"gb18030", kGb18030}, {"big5", 950},          {"big5-hkscs", 950},     {"shift_jis", 932},
     {"shift-jis", 932},    {"sjis", 932},          {"x-sjis", 932},         {"windows-31j", 932},
     {"euc-jp", 20932},     {"euc-kr", 949},        {"ks_c_5601-1987", 949}, {"iso-8859-1", 1252},
     {"latin1", 1252},      {"iso-8859-2", 28592},  {"iso-8859-3", 28593},   {"iso-8859-4", 28594},
@@ -70,6 +72,9 @@ UINT CodePageOfEncodingName(const std::string& name) {
     for (const NamedCodePage& entry : kNamedCodePages) {
         if (key == entry.name) codePage = entry.codePage;
     }
+    // Systems without GB18030 (XP without its support package, Wine) still
+    // have GBK, its two-byte part, which covers the text of nearly every feed.
+    if (codePage == kGb18030 && !IsValidCodePage(codePage)) codePage = kGbk;
     return codePage && IsValidCodePage(codePage) ? codePage : 0;
 }
 
@@ -88,4 +93,33 @@ std::wstring DecodeText(const char* bytes, size_t length, UINT codePage) {
     std::wstring text(size > 0 ? size : 0, L'\0');
     if (size > 0) MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(length), &text[0], size);
     return text;
+}
+
+void AppendUtf16(unsigned long code, std::wstring& out) {
+    if (code < 0x10000) {
+        out += static_cast<wchar_t>(code);
+    } else {
+        code -= 0x10000;
+        out += static_cast<wchar_t>(0xD800 + (code >> 10));
+        out += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+    }
+}
+
+std::string ToUtf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                   0, nullptr, nullptr);
+    std::string out(size > 0 ? size : 0, '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size,
+                            nullptr, nullptr);
+    return out;
+}
+
+std::wstring FromUtf8(const char* text) {
+    if (!text || !*text) return std::wstring();
+    int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    std::wstring out(size > 1 ? size - 1 : 0, L'\0');
+    if (size > 1) MultiByteToWideChar(CP_UTF8, 0, text, -1, &out[0], size);
+    return out;
 }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include "DialogTestSupport.h"
 #include "FeedTestSupport.h"
@@ -21,56 +22,6 @@ using namespace dialogtest;
 using namespace feedtest;
 
 namespace {
-
-// Steps played one after another from a thread timer; a step that is not
-// ready yet (its window has not appeared) returns false and is tried again.
-// Steps that open something modal post their click, so that no step runs
-// inside another. After the time limit every dialog is cancelled.
-class Script {
-public:
-    using Step = std::function<bool()>;
-    explicit Script(std::vector<Step> steps) : steps_(std::move(steps)) {
-        current_ = this;
-        start_ = GetTickCount();
-        timer_ = SetTimer(nullptr, 0, 30, &Tick);
-    }
-    ~Script() {
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    bool Finished() const { return next_ >= steps_.size(); }
-    bool TimedOut() const { return timedOut_; }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        Script* self = current_;
-        // A step that pumps messages sees no further ticks until it returns.
-        if (!self || self->inStep_) return;
-        if (GetTickCount() - self->start_ > 2 * kPatienceMs) {
-            self->timedOut_ = true;
-            HWND window = GetActiveWindow();
-            if (window) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-            return;
-        }
-        self->inStep_ = true;
-        if (!self->Finished() && self->steps_[self->next_]()) ++self->next_;
-        self->inStep_ = false;
-    }
-
-    static Script* current_;
-    std::vector<Step> steps_;
-    size_t next_ = 0;
-    DWORD start_ = 0;
-    UINT_PTR timer_ = 0;
-    bool timedOut_ = false;
-    bool inStep_ = false;
-};
-Script* Script::current_ = nullptr;
-
-HWND FindDialog(const wchar_t* caption) {
-    HWND window = FindWindowW(L"#32770", caption);
-    return window && IsWindowVisible(window) ? window : nullptr;
-}
 
 // The text of a message box: its longest static text.
 std::wstring MessageBoxText(HWND box) {
@@ -122,6 +73,14 @@ protected:
     }
     std::wstring CacheTitle(int n) { return IniValue(FeedCachePath(n), L"main", L"title"); }
     int Count() { return ReadCount(RssIni().c_str(), -1); }
+    // Subscription n of Seed as a list shows it, with the title given.
+    ListedSubscription Listed(int n, const std::wstring& title) {
+        ListedSubscription listed;
+        listed.number = n;
+        listed.title = title;
+        listed.xmlUrl = L"http://feeds.invalid/" + std::to_wstring(n) + L".xml";
+        return listed;
+    }
 
     // Subscriptions 1..count; the first and last ten with a cache file and a
     // read mark (a long store is slow to write otherwise).
@@ -334,41 +293,74 @@ POINT RowPoint(HWND list, int row, int x) {
     return {rect.left + x, (rect.top + rect.bottom) / 2};
 }
 
-TEST_F(ManageDialogsTest, TheEditLinkIsHitOnlyOnItsText) {
+// The columns, from the row's left edge, where the list shows ink of the
+// link's blue in the row right of the title: the link as the user sees it.
+// {-1, -1} when none.
+std::pair<int, int> DrawnLink(HWND list, int row) {
+    UpdateWindow(list);
+    RECT rect = RowRect(list, row);
+    RECT client = {};
+    GetClientRect(list, &client);
+    std::pair<int, int> span = {-1, -1};
+    HDC dc = GetDC(list);
+    for (int x = rect.left + ManageFeedsDialog::kTitleRight; x < client.right; ++x) {
+        for (int y = rect.top; y < rect.bottom; ++y) {
+            COLORREF pixel = GetPixel(dc, x, y);
+            if (pixel == CLR_INVALID || GetBValue(pixel) < 120 || GetRValue(pixel) > 100) continue;
+            if (span.first < 0) span.first = x - rect.left;
+            span.second = x - rect.left;
+            break;
+        }
+    }
+    ReleaseDC(list, dc);
+    return span;
+}
+
+// A click of the left button as the list receives it from the mouse.
+void ClickAt(HWND list, POINT point) {
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+    PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+}
+
+TEST_F(ManageDialogsTest, TheWholeDrawnEditLinkIsHitAndNothingBesideIt) {
     Seed(3);
     ManageFeedsDialog dialog(&Button());
     RunManage(dialog,
               {WhenFilled(dialog, 3), [&] {
                    HWND list = dialog.List();
-                   int linkLeft = ManageFeedsDialog::kLinkLeft;
-                   EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 1, linkLeft + 2)), 1);
-                   EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 2, linkLeft + 2)), 2);
-                   // On the title, past the text, and above it in the two-line row.
+                   std::pair<int, int> link = DrawnLink(list, 1);
+                   EXPECT_GE(link.first, ManageFeedsDialog::kLinkLeft);
+                   EXPECT_GT(link.second, link.first + 10);
+                   for (int x = link.first; x <= link.second; ++x)
+                       EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 1, x)), 1) << "x " << x;
+                   // Beside it, on the title, and above it in the two-line row.
+                   EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 1, link.first - 3)), -1);
+                   EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 1, link.second + 3)), -1);
                    EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 1, 100)), -1);
-                   EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 1, linkLeft + 60)), -1);
                    RECT row = RowRect(list, 1);
-                   EXPECT_EQ(dialog.EditLinkRowAt({row.left + linkLeft + 2, row.top + 1}), -1);
+                   EXPECT_EQ(dialog.EditLinkRowAt({row.left + link.first + 2, row.top + 1}), -1);
 
-                   // The hand over the link until the mouse leaves the list.
-                   POINT link = RowPoint(list, 0, linkLeft + 2);
-                   SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(link.x, link.y));
+                   // The hand over the whole link until the mouse leaves the list.
+                   POINT end = RowPoint(list, 0, link.second);
+                   SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(end.x, end.y));
                    EXPECT_TRUE(dialog.OverEditLink());
                    SendMessageW(list, WM_SETCURSOR, reinterpret_cast<WPARAM>(list),
                                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
                    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
                    SendMessageW(list, WM_MOUSELEAVE, 0, 0);
                    EXPECT_FALSE(dialog.OverEditLink());
-                   POINT title = RowPoint(list, 0, 100);
-                   SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(title.x, title.y));
+                   POINT blank = RowPoint(list, 0, link.first - 3);
+                   SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(blank.x, blank.y));
                    EXPECT_FALSE(dialog.OverEditLink());
                    return true;
                }});
 }
 
-TEST_F(ManageDialogsTest, TheEditLinkRenamesTheRowsSubscription) {
+// A click beside one row's link opens nothing; a click on the far end of
+// another row's link edits that row's subscription.
+TEST_F(ManageDialogsTest, ClickingTheEditLinkRenamesTheRowsSubscription) {
     Seed(3);
     ManageFeedsDialog dialog(&Button());
-    static NMITEMACTIVATE click;
     std::wstring shownTitle, shownAddress, refused;
     bool addressReadOnly = false;
     std::vector<std::wstring> listed;
@@ -376,16 +368,10 @@ TEST_F(ManageDialogsTest, TheEditLinkRenamesTheRowsSubscription) {
     auto edit = [] { return FindDialog(L"编辑该RSS订阅"); };
     RunManage(dialog, {WhenFilled(dialog, 3),
                        [&] {
-                           ZeroMemory(&click, sizeof click);
-                           click.hdr.hwndFrom = dialog.List();
-                           click.hdr.idFrom = IDC_MANAGE_LIST;
-                           click.hdr.code = NM_CLICK;
-                           click.iItem = 1;
-                           click.iSubItem = 2;
-                           click.ptAction =
-                               RowPoint(dialog.List(), 1, ManageFeedsDialog::kLinkLeft + 2);
-                           PostMessageW(dialog.Window(), WM_NOTIFY, IDC_MANAGE_LIST,
-                                        reinterpret_cast<LPARAM>(&click));
+                           HWND list = dialog.List();
+                           std::pair<int, int> link = DrawnLink(list, 1);
+                           ClickAt(list, RowPoint(list, 0, link.first - 3));
+                           ClickAt(list, RowPoint(list, 1, link.second));
                            return true;
                        },
                        [&] {
@@ -418,6 +404,64 @@ TEST_F(ManageDialogsTest, TheEditLinkRenamesTheRowsSubscription) {
     EXPECT_EQ(Count(), 3);
 }
 
+// Another browser window removes the first subscription and adds a new one
+// while this list still shows the old numbers: the edit and the removal
+// reach the subscriptions the rows show, not the ones now at their numbers.
+TEST_F(ManageDialogsTest, RowsKeepTheirSubscriptionsWhenAnotherWindowRenumbers) {
+    Seed(3);
+    ManageFeedsDialog dialog(&Button());
+    auto edit = [] { return FindDialog(L"编辑该RSS订阅"); };
+    auto renumber = [&](const wchar_t* added) {
+        RemoveSubscriptions(RssIni().c_str(), HistoryIni().c_str(), {false, true, true});
+        AppendSubscription(RssIni().c_str(), added, L"http://feeds.invalid/new.xml", -1, 1);
+    };
+    std::wstring renamedAddress;
+    std::vector<std::wstring> listedAfter;
+    RunManage(dialog,
+              {WhenFilled(dialog, 3),
+               [&] {
+                   renumber(L"新订阅");  // the list shows 1 2 3, the store holds 2 3 new
+                   HWND list = dialog.List();
+                   ClickAt(list, RowPoint(list, 1, DrawnLink(list, 1).first + 2));
+                   return true;
+               },
+               [&] {
+                   HWND window = edit();
+                   if (!window) return false;
+                   SetText(window, IDC_EDIT_TITLE, L"改名");
+                   PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_EDIT_OK, BN_CLICKED), 0);
+                   return true;
+               },
+               [&] {
+                   if (edit() || RowCount(dialog.List()) != 3) return false;
+                   renamedAddress = Stored(1, L"xmlUrl") + L" " + Stored(1, L"title");
+                   renumber(L"又一个");  // the list shows 改名 3 new, the store 3 new 又一个
+                   return true;
+               },
+               Tick(dialog, {2}), PressRemove(dialog), AnswerConfirmation(IDOK, nullptr),
+               [&] {
+                   if (RowCount(dialog.List()) != 2) return false;
+                   listedAfter = ListedTitles(dialog.List());
+                   return true;
+               }});
+    EXPECT_EQ(renamedAddress, L"http://feeds.invalid/2.xml 改名");
+    EXPECT_EQ(listedAfter, (std::vector<std::wstring>{Title(3), L"又一个"}));
+    EXPECT_EQ(Count(), 2);
+}
+
+// A corrupt count is bounded by the subscriptions the list holds, for the
+// fill and for the removal alike.
+TEST_F(ManageDialogsTest, ACorruptCountListsAndRemovesWhatTheStoreHolds) {
+    Seed(3);
+    WriteIniNumber(RssIni().c_str(), L"main", L"count", 2147483647);
+    ManageFeedsDialog dialog(&Button());
+    RunManage(dialog, {WhenFilled(dialog, 3), Tick(dialog, {1}), PressRemove(dialog),
+                       AnswerConfirmation(IDOK, nullptr), WhenFilled(dialog, 2)});
+    EXPECT_EQ(Count(), 2);
+    EXPECT_EQ(Stored(1, L"title"), Title(1));
+    EXPECT_EQ(Stored(2, L"title"), Title(3));
+}
+
 TEST_F(ManageDialogsTest, EditDialogRefuses31CharactersAndAcceptsAnEmptyTitle) {
     Seed(2);
     EditFeedDialog dialog(&Button());
@@ -434,7 +478,7 @@ TEST_F(ManageDialogsTest, EditDialogRefuses31CharactersAndAcceptsAnEmptyTitle) {
             PostMessageW(dialog.Window(), WM_COMMAND, MAKEWPARAM(IDC_EDIT_OK, BN_CLICKED), 0);
             return true;
         }});
-        code = dialog.Open(scene_->Host().Frame(), Title(2).c_str(), L"http://a/", 2);
+        code = dialog.Open(scene_->Host().Frame(), Listed(2, Title(2)));
     }
     EXPECT_EQ(code, IDC_EDIT_OK);
     EXPECT_EQ(status, StringResource(IDS_TITLE_TOO_LONG));
@@ -448,7 +492,7 @@ TEST_F(ManageDialogsTest, EditDialogRefuses31CharactersAndAcceptsAnEmptyTitle) {
             PostMessageW(dialog.Window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
             return true;
         }});
-        code = dialog.Open(scene_->Host().Frame(), L"", L"http://a/", 2);
+        code = dialog.Open(scene_->Host().Frame(), Listed(2, L""));
     }
     EXPECT_EQ(code, IDCANCEL);
     EXPECT_EQ(Stored(2, L"title"), L"");
@@ -479,6 +523,128 @@ TEST_F(ManageDialogsTest, AddingThroughTheCustomAddDialogRefillsTheList) {
     EXPECT_TRUE(ownedByManage);
     EXPECT_EQ(Count(), 2);
     EXPECT_EQ(Stored(2, L"title"), L"Atom One");
+}
+
+// ---- OPML import and export ----------------------------------------------------
+
+// A shown dialog of this thread that passes the test.
+HWND ThreadDialog(const std::function<bool(HWND)>& test) {
+    struct Search {
+        const std::function<bool(HWND)>* test;
+        HWND found;
+    } search = {&test, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(data);
+            wchar_t name[16] = L"";
+            GetClassNameW(window, name, 16);
+            if (lstrcmpW(name, L"#32770") || !IsWindowVisible(window) || !(*search->test)(window))
+                return TRUE;
+            search->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The system's open or save dialog that owner opened.
+HWND FileDialogOf(HWND owner) {
+    return ThreadDialog([owner](HWND window) {
+        return GetWindow(window, GW_OWNER) == owner && GetDlgItem(window, IDOK);
+    });
+}
+
+// Types path into the file dialog of owner and confirms it.
+Script::Step ChooseFile(ManageFeedsDialog& dialog, const std::wstring& path) {
+    return [&dialog, path] {
+        HWND box = FileDialogOf(dialog.Window());
+        if (!box) return false;
+        // The name box of the explorer-style dialog, or of the older one.
+        HWND name = GetDlgItem(box, cmb13);
+        if (!name) name = GetDlgItem(box, edt1);
+        if (!name) return false;
+        SetWindowTextW(name, path.c_str());
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return true;
+    };
+}
+
+Script::Step Press(ManageFeedsDialog& dialog, int id) {
+    return [&dialog, id] {
+        PostMessageW(dialog.Window(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+        return true;
+    };
+}
+
+RECT ControlRect(HWND dialog, int id) {
+    RECT rect = {};
+    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+TEST_F(ManageDialogsTest, ImportAndExportGoThroughTheFileDialogsAndSayHowItWent) {
+    Seed(2);
+    ScratchFile list;
+    std::wstring first = ServerUrl(L"/feeds/rss20.xml?tag=manage-import");
+    std::wstring second = ServerUrl(L"/feeds/atom10.xml?tag=manage-import");
+    auto ascii = [](const std::wstring& text) { return std::string(text.begin(), text.end()); };
+    WriteBytes(list.Path(),
+               "<opml version=\"1.0\"><body><outline text=\"Known\" "
+               "xmlUrl=\"http://feeds.invalid/1.xml\"/><outline text=\"Folder\">"
+               "<outline text=\"First\" xmlUrl=\"" +
+                   ascii(first) +
+                   "\"/>"
+                   "<outline text=\"Second\" xmlUrl=\"" +
+                   ascii(second) +
+                   "\"/>"
+                   "</outline></body></opml>");
+    ScratchFile exported;
+    std::wstring imported, written;
+    bool clear = false;
+    ManageFeedsDialog dialog(&Button());
+    RunManage(dialog, {WhenFilled(dialog, 2),
+                       [&] {
+                           // Beside the existing controls, inside the same dialog.
+                           HWND window = dialog.Window();
+                           RECT client = {}, both = {}, overlap = {};
+                           GetClientRect(window, &client);
+                           RECT import = ControlRect(window, IDC_IMPORT);
+                           RECT export_ = ControlRect(window, IDC_EXPORT);
+                           clear = IntersectRect(&both, &import, &client) &&
+                                   EqualRect(&both, &import) &&
+                                   IntersectRect(&both, &export_, &client) &&
+                                   EqualRect(&both, &export_);
+                           for (int id : {IDC_MANAGE_LIST, IDC_REMOVE, IDC_MANAGE_ADD}) {
+                               RECT other = ControlRect(window, id);
+                               clear = clear && !IntersectRect(&overlap, &other, &import) &&
+                                       !IntersectRect(&overlap, &other, &export_);
+                           }
+                           return true;
+                       },
+                       Press(dialog, IDC_IMPORT), ChooseFile(dialog, list.Path()),
+                       AnswerConfirmation(IDOK, &imported), WhenFilled(dialog, 4),
+                       Press(dialog, IDC_EXPORT), ChooseFile(dialog, exported.Path()),
+                       // The scratch file exists: the dialog asks before replacing it.
+                       [] {
+                           HWND box = ThreadDialog([](HWND w) { return GetDlgItem(w, IDYES); });
+                           if (!box) return false;
+                           PostMessageW(box, WM_COMMAND, IDYES, 0);
+                           return true;
+                       },
+                       AnswerConfirmation(IDOK, &written)});
+    EXPECT_TRUE(clear);
+    EXPECT_EQ(imported, L"已导入2个RSS订阅，另有1个您已订阅过。");
+    EXPECT_EQ(written, L"已导出4个RSS订阅。");
+    EXPECT_EQ(Count(), 4);
+    EXPECT_EQ(Stored(3, L"title"), L"First");
+    EXPECT_EQ(Stored(4, L"xmlUrl"), second);
+    EXPECT_EQ(CountOf(exported.Bytes(), "<outline type=\"rss\""), 4);
+    // The new ones are fetched in the background, once each.
+    EXPECT_TRUE(
+        PumpUntil([&] { return Exists(FeedCachePath(3)) && Exists(FeedCachePath(4)); }, 30000));
+    EXPECT_EQ(CountOf(RecordedRequests(L"manage-import"), "\"path\""), 2);
 }
 
 }  // namespace
