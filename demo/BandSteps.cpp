@@ -62,14 +62,14 @@ bool StartEngine(DemoSession& s) {
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return s.PumpUntil([] { return EngineWindow() != nullptr; }, 20000);
+    return s.PumpUntil([] { return EngineWindow() != nullptr; });
 }
 
 void StopEngine(DemoSession& s) {
     HWND engine = EngineWindow();
     if (!engine) return;
     PostMessageA(engine, WM_CLOSE, 0, 0);
-    s.PumpUntil([] { return EngineWindow() == nullptr; }, 5000);
+    s.PumpUntil([] { return EngineWindow() == nullptr; });
 }
 
 IObjectWithSite* CreateBand(const std::wstring& dll) {
@@ -239,8 +239,7 @@ std::wstring DescribeByScript(DemoSession& s) {
         script += "send\t2031\t" + std::to_string(query.lParam) + "\t0\n";
     }
     LRESULT lines = SendEngineScript(script + kEngineTree);
-    s.PumpUntil([&] { return Find(s, kRemovedChannel) && IsBold(s.tree, Find(s, kTechChannel)); },
-                5000);
+    s.PumpUntil([&] { return Find(s, kRemovedChannel) && IsBold(s.tree, Find(s, kTechChannel)); });
     return L"told by engine script (" + std::to_wstring(lines) + L" lines)";
 }
 
@@ -255,20 +254,19 @@ std::wstring AddChannelsThroughDialog(DemoSession& s) {
         TreeView_SelectItem(s.tree, nullptr);
         SendMessageA(s.pane, WM_COMMAND, ID_ADD_CHANNEL, 0);
         HWND dialog = nullptr;
-        s.PumpUntil([&] { return (dialog = FindWindowW(L"#32770", L"添加频道")) != nullptr; },
-                    5000);
+        s.PumpUntil([&] { return (dialog = FindWindowW(L"#32770", L"添加频道")) != nullptr; });
         HWND address = dialog ? FindWindowExW(dialog, nullptr, L"Edit", nullptr) : nullptr;
         if (!address) break;
         SendMessageW(address, WM_SETTEXT, 0,
                      reinterpret_cast<LPARAM>(ServerAddress(feeds[i]).c_str()));
         if (i == 0) {
-            s.Pump(200);
+            s.LetPaint();
             s.walk.Picture(s.FrameAnd(dialog), L"engine_add_channel");
         }
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        if (s.PumpUntil([&] { return Find(s, names[i]) != nullptr; }, 20000)) ++added;
+        if (s.PumpUntil([&] { return Find(s, names[i]) != nullptr; })) ++added;
     }
-    s.PumpUntil([&] { return BoldInTree(s.tree) > 0; }, 5000);
+    s.PumpUntil([&] { return BoldInTree(s.tree) > 0; });
     return std::to_wstring(added) + L" channels added through the engine's dialog \"添加频道\"";
 }
 
@@ -295,7 +293,7 @@ void OpenBand(DemoSession& s) {
                 PostMessageW(box, WM_COMMAND, IDOK, 0);
                 return true;
             },
-            5000);
+            kStepPatienceMs);
         sited = SUCCEEDED(s.band->SetSite(static_cast<IServiceProvider*>(s.site)));
     }
     IDeskBand* deskBand = nullptr;
@@ -308,7 +306,7 @@ void OpenBand(DemoSession& s) {
     s.pane = FindDescendant(s.site->Host(), "RSS_FeedTreePane");
     s.tree = s.pane ? FindWindowExA(s.pane, nullptr, "SysTreeView32", nullptr) : nullptr;
     s.status = s.pane ? FindWindowExA(s.pane, nullptr, "msctls_statusbar32", nullptr) : nullptr;
-    s.Pump(500);
+    s.LetPaint();
     s.walk.Step(L"open the explorer bar \"我的订阅\"",
                 engine && sited && shown && s.tree && failure.empty(),
                 std::wstring(L"rssband.dll created by its class, sited and shown; tree pane ") +
@@ -343,12 +341,9 @@ void UpdateChannel(DemoSession& s) {
     std::vector<LONG> progress;
     SetWindowSubclass(s.pane, &RecordProgress, 1, reinterpret_cast<DWORD_PTR>(&progress));
     SendMessageA(s.pane, WM_COMMAND, ID_UPDATE, 0);
-    bool ended = s.PumpUntil(
-        [&] {
-            return !progress.empty() &&
-                   (progress.back() > RSS_PROGRESS_DONE || progress.back() < 0);
-        },
-        30000);
+    bool ended = s.PumpUntil([&] {
+        return !progress.empty() && (progress.back() > RSS_PROGRESS_DONE || progress.back() < 0);
+    });
     RemoveWindowSubclass(s.pane, &RecordProgress, 1);
     bool finished = ended && progress.back() > RSS_PROGRESS_DONE;
     s.walk.Step(L"update a channel", finished && ItemImage(s.tree, channel) == 2,
@@ -365,11 +360,9 @@ void ShowChannelPage(DemoSession& s) {
     }
     int loads = s.frame.Loads();
     ClickItem(s, channel);
-    bool shown = s.PumpUntil(
-        [&] {
-            return s.frame.Loads() > loads && s.frame.Page().kind == PageContent::Kind::Channel;
-        },
-        15000);
+    bool shown = s.PumpUntil([&] {
+        return s.frame.Loads() > loads && s.frame.Page().kind == PageContent::Kind::Channel;
+    });
     s.walk.Step(L"show the channel's page", shown,
                 L"click on \"" + std::wstring(kTechChannel) + L"\": the frame shows " +
                     s.frame.Address() + L" with " + std::to_wstring(s.frame.Page().items.size()) +
@@ -387,12 +380,12 @@ void SwitchStyleSheet(DemoSession& s) {
     std::wstring chosen;
     ModalVisit visit(
         [&](bool overdue) {
-            HWND menuWindow = FindWindowW(L"#32768", nullptr);
+            HWND menuWindow = ThreadMenuWindow();
             if (overdue) {
                 EndMenu();
                 return true;
             }
-            if (!menuWindow || !IsWindowVisible(menuWindow)) return false;
+            if (!menuWindow) return false;
             auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
             wchar_t text[64] = L"";
             GetMenuStringW(menu, sheet, text, 64, MF_BYCOMMAND);
@@ -406,23 +399,23 @@ void SwitchStyleSheet(DemoSession& s) {
             if (keys.empty()) EndMenu();
             return true;
         },
-        10000);
+        kStepPatienceMs);
     RECT button = {};
     SendMessageA(toolbar, TB_GETITEMRECT, SendMessageA(toolbar, TB_COMMANDTOINDEX, ID_OPTIONS, 0),
                  reinterpret_cast<LPARAM>(&button));
     LPARAM at = MAKELPARAM(button.left + 4, button.top + 4);
     int refreshes = s.host.Browser()->Refreshes();
     size_t navigations = s.host.Browser()->Navigations().size();
+    // A menu opening under the pointer would select what lies beneath it.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     PostMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageA(toolbar, WM_LBUTTONUP, 0, at);
-    bool restyled = s.PumpUntil(
-        [&] {
-            return visit.Done() && (s.host.Browser()->Refreshes() > refreshes ||
-                                    s.host.Browser()->Navigations().size() > navigations);
-        },
-        10000);
-    s.Pump(300);
-    bool stored = StoredSheet() == sheet - ID_STYLE_SHEET_FIRST;
+    bool restyled = s.PumpUntil([&] {
+        return visit.Done() && (s.host.Browser()->Refreshes() > refreshes ||
+                                s.host.Browser()->Navigations().size() > navigations);
+    });
+    bool stored = s.PumpUntil([&] { return StoredSheet() == sheet - ID_STYLE_SHEET_FIRST; });
+    s.LetPaint();
     s.walk.Step(L"switch the style sheet", restyled && stored,
                 L"options menu \"用户选项\" -> \"" + chosen + L"\"; stored sheet " +
                     std::to_wstring(StoredSheet()) + L", page " +
@@ -439,7 +432,7 @@ void MarkAsRead(DemoSession& s) {
     TreeView_SelectItem(s.tree, channel);
     bool before = IsBold(s.tree, channel);
     SendMessageA(s.pane, WM_COMMAND, ID_MARK_READ, 0);
-    s.PumpUntil([&] { return !IsBold(s.tree, channel); }, 5000);
+    s.PumpUntil([&] { return !IsBold(s.tree, channel); });
     bool after = IsBold(s.tree, channel);
     s.walk.Step(L"mark as read", before && !after,
                 L"\"标记为已读\" on \"" + std::wstring(kLifeChannel) + L"\": " +
@@ -464,9 +457,9 @@ void RemoveChannel(DemoSession& s) {
             PostMessageW(box, WM_COMMAND, IDYES, 0);
             return true;
         },
-        10000);
+        kStepPatienceMs);
     SendMessageA(s.pane, WM_COMMAND, ID_DELETE, 0);
-    bool gone = s.PumpUntil([&] { return !Find(s, kRemovedChannel); }, 5000);
+    bool gone = s.PumpUntil([&] { return !Find(s, kRemovedChannel); });
     s.walk.Step(L"remove a channel", !question.empty() && gone,
                 L"confirmed \"" + question + L"\"; the engine removed it from the tree");
     s.walk.Picture(s.FrameArea(), L"band_channel_removed");

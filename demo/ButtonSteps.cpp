@@ -93,7 +93,8 @@ void PictureOfMenu(DemoSession& s, const wchar_t* name) {
 void SubscribeFromPage(DemoSession& s) {
     int before = ButtonIcon(s);
     bool loaded = s.frame.Navigate(ServerAddress(L"/site/index.html"));
-    s.Pump(300);
+    // The button looks at the page once the browser reports it complete.
+    s.PumpUntil([&] { return ButtonIcon(s) == IDI_BUTTON_FEED; });
     int after = ButtonIcon(s);
     int feeds = AdvertisedFeeds(s.frame.Page());
     s.walk.Step(L"open a page that advertises feeds",
@@ -104,10 +105,9 @@ void SubscribeFromPage(DemoSession& s) {
 
     s.host.Send(kCodePressed);
     HWND dialog = nullptr;
-    s.PumpUntil([&] { return (dialog = AddSeveralDialog()) != nullptr; }, 5000);
+    s.PumpUntil([&] { return (dialog = AddSeveralDialog()) != nullptr; });
     bool ready =
-        dialog &&
-        s.PumpUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_ADD_FEEDS)); }, 20000);
+        dialog && s.PumpUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_ADD_FEEDS)); });
     HWND list = dialog ? GetDlgItem(dialog, IDC_FEEDS_LIST) : nullptr;
     int rows = list ? RowCount(list) : 0;
     std::wstring titles;
@@ -119,14 +119,13 @@ void SubscribeFromPage(DemoSession& s) {
                 dialog ? L"add dialog loaded " + std::to_wstring(rows) + L" feeds: " + titles
                        : L"no add dialog opened");
     if (!dialog) return;
-    s.Pump(200);
+    s.LetPaint();
     s.walk.Picture(s.FrameAnd(dialog), L"add_dialog");
 
     int count = ReadCount(s.RssIni().c_str(), 0);
     SendMessageW(GetDlgItem(dialog, IDC_ADD_FEEDS), BM_CLICK, 0, 0);
     bool added = s.PumpUntil(
-        [&] { return !IsWindow(dialog) && ReadCount(s.RssIni().c_str(), 0) == count + rows; },
-        20000);
+        [&] { return !IsWindow(dialog) && ReadCount(s.RssIni().c_str(), 0) == count + rows; });
     HWND tip = FindWindowW(L"RssAddedTip", nullptr);
     bool tipShown = tip && IsWindowVisible(tip);
     wchar_t tipText[128] = L"";
@@ -162,7 +161,7 @@ void ReadItem(DemoSession& s) {
     HostToolbar::MenuPlan plan;
     plan.choose = kFirstItem;
     s.host.DropDown(plan);
-    bool opened = s.PumpUntil([&] { return s.frame.Loads() > loads; }, 10000);
+    bool opened = s.PumpUntil([&] { return s.frame.Loads() > loads; });
     bool shown = opened && s.frame.Page().kind == PageContent::Kind::Web;
     s.walk.Step(L"read an item", shown,
                 L"chose \"" + title + L"\"; the frame opened " + s.frame.Address());
@@ -181,7 +180,7 @@ void ReadItem(DemoSession& s) {
 void RefreshAll(DemoSession& s) {
     size_t before = s.host.Notifications().size();
     s.host.Send(kCodeCommand, 0x0401);
-    bool ended = s.PumpUntil([&] { return s.host.Notifications().size() >= before + 2; }, 30000);
+    bool ended = s.PumpUntil([&] { return s.host.Notifications().size() >= before + 2; });
     std::wstring seen;
     bool started = false, finished = false;
     for (size_t i = before; i < s.host.Notifications().size(); ++i) {
@@ -232,7 +231,7 @@ void ManageAndRemove(DemoSession& s) {
             }
             return false;
         },
-        30000);
+        kStepPatienceMs);
     s.host.Send(kCodeCommand, 769);
     int after = ReadCount(s.RssIni().c_str(), 0);
     s.walk.Step(L"manage and remove a subscription",

@@ -11,6 +11,11 @@
 
 class BandSite;
 
+// How long a step waits for what it checks (a window, a reply, a tree item)
+// before it counts as failed. Only a stuck step uses it up, however busy the
+// machine is.
+constexpr DWORD kStepPatienceMs = 30000;
+
 // Everything the walk works with: the frame, the host toolbar with the
 // button plug-in, the band and its windows once opened, and the walk's log.
 struct DemoSession {
@@ -30,7 +35,12 @@ struct DemoSession {
 
     void Pump(DWORD ms) { frame.Pump(ms, host.Host()); }
     // Pumps until done() or timeoutMs; the last answer of done().
-    bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+    bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = kStepPatienceMs);
+    // Before a picture: lets what was just opened paint. Nothing in the
+    // quick check, whose verdicts wait for what they check.
+    void LetPaint() {
+        if (walk.TakesPictures()) Pump(200);
+    }
     std::wstring RssIni() const { return dataFolder + L"\\rss.ini"; }
     RECT FrameArea() const;
     // The frame with a window over it (a dialog, a tip) in one picture.

@@ -47,6 +47,14 @@ BOOL CALLBACK TakeLongestText(HWND child, LPARAM data) {
     return TRUE;
 }
 
+BOOL CALLBACK TakeVisibleMenu(HWND window, LPARAM found) {
+    wchar_t className[16] = L"";
+    GetClassNameW(window, className, 16);
+    if (std::wstring(className) != L"#32768" || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 }  // namespace
 
 ModalVisit::ModalVisit(Visit visit, DWORD timeoutMs, UINT periodMs)
@@ -89,4 +97,10 @@ std::wstring MessageText(HWND box) {
     std::wstring longest;
     EnumChildWindows(box, &TakeLongestText, reinterpret_cast<LPARAM>(&longest));
     return longest;
+}
+
+HWND ThreadMenuWindow() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &TakeVisibleMenu, reinterpret_cast<LPARAM>(&found));
+    return found;
 }

@@ -37,5 +37,9 @@ private:
 // matches any.
 HWND FindOwnedDialog(HWND owner, const wchar_t* caption);
 
+// The menu this thread has open (its visible "#32768" window); null when
+// none. Menus of other programs on the desktop are not the walk's.
+HWND ThreadMenuWindow();
+
 // The text a message box shows: its longest static text.
 std::wstring MessageText(HWND box);

@@ -7,7 +7,8 @@
 
 namespace {
 
-const DWORD kTimeoutMs = 5000;
+// Only a stuck server runs into it, however busy the machine is.
+const DWORD kTimeoutMs = 30000;
 
 class InternetHandle {
 public:

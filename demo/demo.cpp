@@ -98,7 +98,7 @@ bool StartButton(DemoSession& s) {
     // The store is empty: the stale refresh would have nothing to do, and
     // the walk refreshes by hand.
     s.host.KillPluginTimer(kTimerStaleRefresh);
-    s.Pump(200);
+    s.LetPaint();
     return true;
 }
 

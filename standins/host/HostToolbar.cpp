@@ -201,6 +201,10 @@ LONG HostToolbar::DropDown(const MenuPlan& plan) {
     plan_ = plan;
     planDone_ = false;
     openMenu_ = nullptr;
+    // A menu that opens under the pointer selects what lies beneath it: the
+    // pointer goes to the screen's far corner, where no menu of this toolbar
+    // opens, so that only the plan's keys move the selection.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     LONG result = Send(kCodeDropDown);
     planDone_ = true;
     openMenu_ = nullptr;

@@ -152,8 +152,8 @@ struct DropLook {
         return look;
     }
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
-        HWND menuWindow = FindWindowA("#32768", nullptr);
-        if (!menuWindow || !IsWindowVisible(menuWindow)) return;
+        HWND menuWindow = OwnMenuWindow();
+        if (!menuWindow) return;
         KillTimer(nullptr, id);
         Current().seen = true;
         GetWindowRect(menuWindow, &Current().rect);

@@ -845,8 +845,8 @@ struct MenuLook {
         return look;
     }
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
-        HWND menuWindow = FindWindowA("#32768", nullptr);
-        if (!menuWindow || !IsWindowVisible(menuWindow)) return;
+        HWND menuWindow = OwnMenuWindow();
+        if (!menuWindow) return;
         KillTimer(nullptr, id);
         MenuLook& look = Current();
         look.seen = true;

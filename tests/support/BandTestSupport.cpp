@@ -22,6 +22,24 @@ HWND WaitForWindowClass(const char* className, DWORD timeoutMs) {
     }
 }
 
+namespace {
+
+BOOL CALLBACK TakeVisibleMenu(HWND window, LPARAM found) {
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (lstrcmpA(className, "#32768") || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND OwnMenuWindow() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &TakeVisibleMenu, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 void PumpMessages(DWORD ms) {
     DWORD start = GetTickCount();
     do {

@@ -18,6 +18,10 @@ bool CloseEngines(DWORD timeoutMs = kPatienceMs);
 // Polls for a top-level window of the class; null when none shows up in time.
 HWND WaitForWindowClass(const char* className, DWORD timeoutMs);
 
+// The menu this thread has open (its visible "#32768" window), null when
+// none: menus of other programs on the desktop are not this test's.
+HWND OwnMenuWindow();
+
 // Handles the calling thread's messages for about the given time.
 void PumpMessages(DWORD ms);
 
