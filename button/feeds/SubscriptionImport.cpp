@@ -208,7 +208,7 @@ void Store(const wchar_t* rssIni, const wchar_t* historyIni, const OpmlReader& r
         summary.stored = true;
         return;
     }
-    int first = static_cast<int>(count) + 1;
+    int first = count + 1;
     int last = first + static_cast<int>(added.size()) - 1;
     DropLeftovers(historyIni, first, last);
     text.SetText(StoreTextWith(text.Text(), first, added));
