@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 #include <vector>
 
+#include "common/KernelHandle.h"
 #include "server/EngineProtocol.h"
 #include "server/Module.h"
 #include "server/UpdateBatch.h"
@@ -47,9 +48,8 @@ void RunEngine(const std::string& enginePath) {
     PROCESS_INFORMATION process = {};
     if (CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                        &process)) {
-        WaitForInputIdle(process.hProcess, kInputIdleWait);
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
+        KernelHandle engine(process.hProcess), thread(process.hThread);
+        WaitForInputIdle(engine.Get(), kInputIdleWait);
     }
 }
 
