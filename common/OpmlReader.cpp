@@ -51,15 +51,8 @@ bool SameName(const std::wstring& name, const wchar_t* wanted) {
 bool AppendCodePoint(unsigned long code, std::wstring& out) {
     bool allowed = code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
                    (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
-    if (!allowed) return false;
-    if (code < 0x10000) {
-        out += static_cast<wchar_t>(code);
-    } else {
-        code -= 0x10000;
-        out += static_cast<wchar_t>(0xD800 + (code >> 10));
-        out += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
-    }
-    return true;
+    if (allowed) AppendUtf16(code, out);
+    return allowed;
 }
 
 // ---- the parser

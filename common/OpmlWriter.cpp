@@ -2,54 +2,9 @@
 
 #include <windows.h>
 
+#include "common/XmlText.h"
+
 namespace {
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                   0, nullptr, nullptr);
-    std::string out(size > 0 ? size : 0, '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size,
-                            nullptr, nullptr);
-    return out;
-}
-
-// Text for a quoted attribute value. Control characters XML cannot carry
-// are dropped; line ends and tabs are kept as references, which a reader
-// does not fold into spaces.
-std::string Attribute(const std::wstring& text) {
-    std::string out;
-    for (char ch : Utf8(text)) {
-        switch (ch) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\t':
-                out += "&#9;";
-                break;
-            case '\n':
-                out += "&#10;";
-                break;
-            case '\r':
-                out += "&#13;";
-                break;
-            default:
-                if (static_cast<unsigned char>(ch) >= 0x20) out += ch;
-                break;
-        }
-    }
-    return out;
-}
 
 std::string Rfc822Now() {
     static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
@@ -69,7 +24,7 @@ OpmlWriter::OpmlWriter(const std::wstring& title) {
     out_ =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<opml version=\"2.0\">\n<head>\n"
         "  <title>" +
-        Attribute(title) + "</title>\n  <dateCreated>" + Rfc822Now() +
+        XmlEscape(title) + "</title>\n  <dateCreated>" + Rfc822Now() +
         "</dateCreated>\n</head>\n<body>\n";
 }
 
@@ -79,7 +34,7 @@ void OpmlWriter::Indent() {
 
 void OpmlWriter::OpenFolder(const std::wstring& title) {
     Indent();
-    std::string text = Attribute(title);
+    std::string text = XmlEscape(title);
     out_ += "<outline text=\"" + text + "\" title=\"" + text + "\">\n";
     ++depth_;
 }
@@ -94,10 +49,10 @@ void OpmlWriter::CloseFolder() {
 void OpmlWriter::AddFeed(const std::wstring& title, const std::wstring& xmlUrl,
                          const std::wstring& htmlUrl) {
     Indent();
-    std::string text = Attribute(title);
+    std::string text = XmlEscape(title);
     out_ += "<outline type=\"rss\" text=\"" + text + "\" title=\"" + text + "\" xmlUrl=\"" +
-            Attribute(xmlUrl) + "\"";
-    if (!htmlUrl.empty()) out_ += " htmlUrl=\"" + Attribute(htmlUrl) + "\"";
+            XmlEscape(xmlUrl) + "\"";
+    if (!htmlUrl.empty()) out_ += " htmlUrl=\"" + XmlEscape(htmlUrl) + "\"";
     out_ += "/>\n";
 }
 

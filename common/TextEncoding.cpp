@@ -89,3 +89,32 @@ std::wstring DecodeText(const char* bytes, size_t length, UINT codePage) {
     if (size > 0) MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(length), &text[0], size);
     return text;
 }
+
+void AppendUtf16(unsigned long code, std::wstring& out) {
+    if (code < 0x10000) {
+        out += static_cast<wchar_t>(code);
+    } else {
+        code -= 0x10000;
+        out += static_cast<wchar_t>(0xD800 + (code >> 10));
+        out += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+    }
+}
+
+std::string ToUtf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                   0, nullptr, nullptr);
+    std::string out(size > 0 ? size : 0, '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size,
+                            nullptr, nullptr);
+    return out;
+}
+
+std::wstring FromUtf8(const char* text) {
+    if (!text || !*text) return std::wstring();
+    int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    std::wstring out(size > 1 ? size - 1 : 0, L'\0');
+    if (size > 1) MultiByteToWideChar(CP_UTF8, 0, text, -1, &out[0], size);
+    return out;
+}

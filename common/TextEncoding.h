@@ -24,3 +24,10 @@ UINT CodePageOfEncodingName(const std::string& name);
 // the UTF-16 pages above; no byte-order mark expected). Bytes that do not
 // decode become U+FFFD.
 std::wstring DecodeText(const char* bytes, size_t length, UINT codePage);
+
+// Appends a code point (at most 0x10FFFF, no surrogate) as UTF-16.
+void AppendUtf16(unsigned long code, std::wstring& out);
+
+// UTF-16 text as UTF-8, and back; "" for null or empty text.
+std::string ToUtf8(const std::wstring& text);
+std::wstring FromUtf8(const char* text);

@@ -22,22 +22,3 @@ bool WriteFileReplacing(const std::wstring& path, const std::string& bytes) {
     if (!ok) DeleteFileW(fresh.c_str());
     return ok;
 }
-
-std::string ToUtf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                   0, nullptr, nullptr);
-    std::string out(size > 0 ? size : 0, '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size,
-                            nullptr, nullptr);
-    return out;
-}
-
-std::wstring FromUtf8(const char* text) {
-    if (!text || !*text) return std::wstring();
-    int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring out(size > 1 ? size - 1 : 0, L'\0');
-    if (size > 1) MultiByteToWideChar(CP_UTF8, 0, text, -1, &out[0], size);
-    return out;
-}

@@ -1,45 +1,10 @@
 #include "engine/EngineText.h"
 
-#include "engine/ChannelFiles.h"
-
 std::wstring WideFromAnsi(const char* text, size_t length) {
     if (!text || length == 0) return std::wstring();
     int size = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0);
     std::wstring out(size > 0 ? size : 0, L'\0');
     if (size > 0) MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), &out[0], size);
-    return out;
-}
-
-std::string XmlEscape(const std::wstring& text) {
-    std::string out;
-    for (char ch : ToUtf8(text)) {
-        switch (ch) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\t':
-                out += "&#9;";
-                break;
-            case '\n':
-                out += "&#10;";
-                break;
-            case '\r':
-                out += "&#13;";
-                break;
-            default:
-                // Other control characters are not allowed in XML 1.0 at all.
-                if (static_cast<unsigned char>(ch) >= 0x20) out += ch;
-        }
-    }
     return out;
 }
 

@@ -5,8 +5,8 @@
 #include <windows.h>
 #include <string>
 
+#include "common/XmlText.h"
+
 std::wstring WideFromAnsi(const char* text, size_t length);
-// For text and attribute values of XML.
-std::string XmlEscape(const std::wstring& text);
 // Leading and trailing blanks, line breaks and quotes removed.
 std::wstring TrimAddress(const std::wstring& text);

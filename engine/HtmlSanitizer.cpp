@@ -1,5 +1,6 @@
 #include "engine/HtmlSanitizer.h"
 
+#include "common/TextEncoding.h"
 #include "engine/EngineFetch.h"
 
 #include <windows.h>
@@ -106,13 +107,7 @@ std::wstring Lower(std::wstring text) {
 
 void AppendCodePoint(unsigned long code, std::wstring& out) {
     if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
-    if (code < 0x10000) {
-        out += static_cast<wchar_t>(code);
-    } else {
-        code -= 0x10000;
-        out += static_cast<wchar_t>(0xD800 + (code >> 10));
-        out += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
-    }
+    AppendUtf16(code, out);
 }
 
 // Decodes the reference starting at text[pos] == '&'; returns the position

@@ -10,4 +10,6 @@ start_display
 start_wine
 start_http_server
 cd "${BUILD_ROOT}/x86_64"
-ctest --output-on-failure --timeout 600 "$@"
+# One test program per core at a time; what programs share is declared as
+# ctest resource locks in tests/CMakeLists.txt.
+ctest --output-on-failure --timeout 600 -j "$(nproc)" "$@"

@@ -34,7 +34,16 @@ std::string EnginePath(const std::string& modulePath) {
     return result + kEngineFileName;
 }
 
-void RunEngine(const std::string& enginePath) {
+}  // namespace
+
+std::string EngineCommandLine(const std::string& enginePath) {
+    // RUNDLL32 splits its command line at blanks outside quotes.
+    bool blank = enginePath.find(' ') != std::string::npos;
+    std::string path = blank ? "\"" + enginePath + "\"" : enginePath;
+    return "RUNDLL32 " + path + ",EntryPoint";
+}
+
+void EngineLink::RunEngine(const std::string& enginePath) {
     // A volume without 8.3 names gives back the long path, or nothing.
     char shortPath[MAX_PATH] = "";
     DWORD length = GetShortPathNameA(enginePath.c_str(), shortPath, MAX_PATH);
@@ -49,17 +58,8 @@ void RunEngine(const std::string& enginePath) {
     if (CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                        &process)) {
         KernelHandle engine(process.hProcess), thread(process.hThread);
-        WaitForInputIdle(engine.Get(), kInputIdleWait);
+        WaitForIdle(engine.Get(), kInputIdleWait);
     }
-}
-
-}  // namespace
-
-std::string EngineCommandLine(const std::string& enginePath) {
-    // RUNDLL32 splits its command line at blanks outside quotes.
-    bool blank = enginePath.find(' ') != std::string::npos;
-    std::string path = blank ? "\"" + enginePath + "\"" : enginePath;
-    return "RUNDLL32 " + path + ",EntryPoint";
 }
 
 HWND EngineLink::FindOrStart(const std::string& modulePath) {
@@ -74,7 +74,7 @@ HWND EngineLink::FindOrStart(const std::string& modulePath) {
     RunEngine(enginePath);
     engine_ = FindEngineWindow();
     for (int retry = 0; !engine_ && retry < kWindowRetries; ++retry) {
-        Sleep(kRetryPause);
+        Pause(kRetryPause);
         engine_ = FindEngineWindow();
     }
     if (!engine_) ShowEngineError(L"新闻阅读服务不可用");

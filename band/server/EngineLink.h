@@ -8,6 +8,8 @@
 
 class EngineLink {
 public:
+    virtual ~EngineLink() = default;
+
     // Finds the engine window or starts the engine lying beside modulePath
     // (the module's own file when empty); tells the user when neither works.
     // Stores and returns the window, null when there is none.
@@ -24,7 +26,15 @@ public:
     // drop point (0 when none). Blocks until the engine has taken it.
     void SendDroppedText(HWND pane, DWORD node, const char* text) const;
 
+protected:
+    // The waits while a started engine comes up: for its process to become
+    // idle, and before each further look for its window.
+    virtual void WaitForIdle(HANDLE process, DWORD ms) { WaitForInputIdle(process, ms); }
+    virtual void Pause(DWORD ms) { Sleep(ms); }
+
 private:
+    void RunEngine(const std::string& enginePath);
+
     HWND engine_ = nullptr;
 };
 

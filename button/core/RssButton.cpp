@@ -334,7 +334,7 @@ int RssButton::Run() {
             RefreshStale(refreshIni_, &refreshStop_);
             break;
         case kRefreshImported:
-            ::RefreshImported(refreshIni_, &refreshStop_);
+            RefreshImported(refreshIni_, &refreshStop_);
             break;
         default:
             break;
@@ -345,7 +345,7 @@ int RssButton::Run() {
     return 0;
 }
 
-void RssButton::RefreshImported() {
+void RssButton::StartImportedRefresh() {
     if (StartRefresh(kRefreshImported)) return;
     // The stale refresh timer keeps trying until a refresh can start.
     if (ToolbarWindow()) SetTimer(ToolbarWindow(), kTimerStaleRefresh, kStaleRefreshDelay, nullptr);

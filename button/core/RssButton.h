@@ -81,7 +81,7 @@ public:
     // Fetches what an import added, in the background: now, or when a
     // refresh running elsewhere has ended, by the stale refresh (imported
     // subscriptions were never refreshed, so they are stale).
-    void RefreshImported();
+    void StartImportedRefresh();
     // The owner-drawn copy of the last drop-down, null before the first.
     HMENU DropDownMenu() const { return menu_.Get(); }
 

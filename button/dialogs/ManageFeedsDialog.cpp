@@ -7,6 +7,7 @@
 #include "dialogs/AddDialogControls.h"
 #include "dialogs/EditFeedDialog.h"
 #include "dialogs/ListRows.h"
+#include "dialogs/SubscriptionTransfer.h"
 #include "feeds/StoreFile.h"
 #include "feeds/SubscriptionStore.h"
 #include "res/resource.h"
@@ -75,6 +76,14 @@ bool ManageFeedsDialog::ProcessMessage(HWND window, UINT message, WPARAM wParam,
             }
             if (LOWORD(wParam) == IDC_MANAGE_ADD) {
                 OnAdd();
+                return true;
+            }
+            if (LOWORD(wParam) == IDC_IMPORT && Button()) {
+                if (ImportSubscriptionsFromFile(Window(), *Button())) Refill();
+                return true;
+            }
+            if (LOWORD(wParam) == IDC_EXPORT && Button()) {
+                ExportSubscriptionsToFile(Window(), *Button());
                 return true;
             }
             break;

@@ -23,16 +23,6 @@ bool NamesGb(const std::string& head) {
     return probe.find("gbk") != std::string::npos || probe.find("gb2312") != std::string::npos;
 }
 
-std::string Utf16ToUtf8(const wchar_t* text, size_t length) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr,
-                                   nullptr);
-    std::string utf8(size, '\0');
-    if (size)
-        WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), &utf8[0], size, nullptr,
-                            nullptr);
-    return utf8;
-}
-
 std::wstring DecodeCodePage(const std::string& bytes, UINT codePage) {
     // UTF-16 is recognised by its byte-order mark, which is not text.
     size_t skip = codePage == kUtf16Le || codePage == kUtf16Be ? 2 : 0;
@@ -53,7 +43,7 @@ bool ConvertFeedTextToUtf8(std::string& text, UINT codePage) {
     std::wstring wide = DecodeCodePage(text, codePage);
     size_t last = wide.rfind(L'>');
     if (last == std::wstring::npos) return false;
-    text = kUtf8Bom + Utf16ToUtf8(wide.data(), last + 1);
+    text = kUtf8Bom + ToUtf8(wide.substr(0, last + 1));
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/TextEncoding.h"
 #include "core/Module.h"
 #include "feeds/FeedCache.h"
 #include "feeds/FeedCacheWriter.h"
@@ -13,14 +14,6 @@
 
 namespace {
 constexpr UINT kUntitledString = 25;
-
-std::wstring FromUtf8(const char* text) {
-    if (!text || !*text) return std::wstring();
-    int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring wide(size > 0 ? size - 1 : 0, L'\0');
-    if (size > 1) MultiByteToWideChar(CP_UTF8, 0, text, -1, &wide[0], size);
-    return wide;
-}
 
 std::wstring ElementText(const TiXmlElement* element) {
     return FromUtf8(element ? element->GetText() : nullptr);

@@ -288,7 +288,7 @@ TEST_F(FeedTreePaneTest, ChannelCountsAsFolderUntilItsPageNameArrives) {
     scene.Command(ID_UPDATE);
     scene.Command(ID_DELETE);
     expectedBoxes_ = 1;
-    ASSERT_TRUE(boxes_->WaitFor(1, 3000));
+    ASSERT_TRUE(boxes_->WaitFor(1));
     EXPECT_EQ(L"确认删除", boxes_->Boxes()[0].caption);
     EXPECT_EQ(L"确认删除目录 \"C\" 下的所有子目录和频道?", boxes_->Boxes()[0].text);
     EXPECT_TRUE(scene.WaitForLog("2034 2 1073741824"));
@@ -299,7 +299,7 @@ TEST_F(FeedTreePaneTest, ChannelCountsAsFolderUntilItsPageNameArrives) {
     AnswerBoxes(IDYES);
     scene.Command(ID_UPDATE);
     scene.Command(ID_DELETE);
-    ASSERT_TRUE(boxes_->WaitFor(1, 3000));
+    ASSERT_TRUE(boxes_->WaitFor(1));
     EXPECT_EQ(L"确认删除频道 \"C\" ?", boxes_->Boxes()[0].text);
     EXPECT_TRUE(scene.WaitForLog("2034 2 1"));
     // The engine removes it, and only then is the item gone.
@@ -317,14 +317,14 @@ TEST_F(FeedTreePaneTest, DeleteConfirmationNamesABoldItemWithoutItsCount) {
         "send\t2039\t2\t0\n");
     TreeView_SelectItem(scene.Tree(), scene.Item(1));
     scene.Command(ID_DELETE);
-    ASSERT_TRUE(boxes_->WaitFor(1, 3000));
+    ASSERT_TRUE(boxes_->WaitFor(1));
     TreeView_SelectItem(scene.Tree(), scene.Item(2));
     scene.Command(ID_DELETE);
-    ASSERT_TRUE(boxes_->WaitFor(2, 3000));
+    ASSERT_TRUE(boxes_->WaitFor(2));
     PaneScene::Script("send\t2039\t1\t1");
     TreeView_SelectItem(scene.Tree(), scene.Item(1));
     scene.Command(ID_DELETE);
-    ASSERT_TRUE(boxes_->WaitFor(3, 3000));
+    ASSERT_TRUE(boxes_->WaitFor(3));
     expectedBoxes_ = 3;
     EXPECT_EQ(L"确认删除频道 \"科技\" ?", boxes_->Boxes()[0].text);
     EXPECT_EQ(L"确认删除频道 \"x(3)\" ?", boxes_->Boxes()[1].text);

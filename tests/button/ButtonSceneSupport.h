@@ -115,7 +115,7 @@ public:
         return host_->LastMenu();
     }
     // Pumps until n notifications arrived or ms passed.
-    bool WaitForNotifications(size_t n, DWORD ms) {
+    bool WaitForNotifications(size_t n, DWORD ms = kPatienceMs) {
         for (DWORD waited = 0; waited < ms; waited += 20) {
             if (host_->Notifications().size() >= n) return true;
             host_->Pump(20);

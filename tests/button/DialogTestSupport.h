@@ -13,6 +13,7 @@
 #include "core/Module.h"
 #include "core/RssButton.h"
 #include "host/HostToolbar.h"
+#include "support/Patience.h"
 
 namespace dialogtest {
 
@@ -79,7 +80,7 @@ inline void Pump(DWORD ms) {
 }
 
 // Pumps messages until done() holds or timeout ms have passed.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeout = 10000) {
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeout = kPatienceMs) {
     DWORD start = GetTickCount();
     for (;;) {
         MSG msg;

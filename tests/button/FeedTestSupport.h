@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/ToolbarEnvironment.h"
+#include "support/Patience.h"
 #include "support/TestPaths.h"
 #include "web/HttpClient.h"
 

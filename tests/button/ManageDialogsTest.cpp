@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include "DialogTestSupport.h"
 #include "FeedTestSupport.h"
@@ -463,6 +464,128 @@ TEST_F(ManageDialogsTest, AddingThroughTheCustomAddDialogRefillsTheList) {
     EXPECT_TRUE(ownedByManage);
     EXPECT_EQ(Count(), 2);
     EXPECT_EQ(Stored(2, L"title"), L"Atom One");
+}
+
+// ---- OPML import and export ----------------------------------------------------
+
+// A shown dialog of this thread that passes the test.
+HWND ThreadDialog(const std::function<bool(HWND)>& test) {
+    struct Search {
+        const std::function<bool(HWND)>* test;
+        HWND found;
+    } search = {&test, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(data);
+            wchar_t name[16] = L"";
+            GetClassNameW(window, name, 16);
+            if (lstrcmpW(name, L"#32770") || !IsWindowVisible(window) || !(*search->test)(window))
+                return TRUE;
+            search->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The system's open or save dialog that owner opened.
+HWND FileDialogOf(HWND owner) {
+    return ThreadDialog([owner](HWND window) {
+        return GetWindow(window, GW_OWNER) == owner && GetDlgItem(window, IDOK);
+    });
+}
+
+// Types path into the file dialog of owner and confirms it.
+Script::Step ChooseFile(ManageFeedsDialog& dialog, const std::wstring& path) {
+    return [&dialog, path] {
+        HWND box = FileDialogOf(dialog.Window());
+        if (!box) return false;
+        // The name box of the explorer-style dialog, or of the older one.
+        HWND name = GetDlgItem(box, cmb13);
+        if (!name) name = GetDlgItem(box, edt1);
+        if (!name) return false;
+        SetWindowTextW(name, path.c_str());
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return true;
+    };
+}
+
+Script::Step Press(ManageFeedsDialog& dialog, int id) {
+    return [&dialog, id] {
+        PostMessageW(dialog.Window(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+        return true;
+    };
+}
+
+RECT ControlRect(HWND dialog, int id) {
+    RECT rect = {};
+    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+TEST_F(ManageDialogsTest, ImportAndExportGoThroughTheFileDialogsAndSayHowItWent) {
+    Seed(2);
+    ScratchFile list;
+    std::wstring first = ServerUrl(L"/feeds/rss20.xml?tag=manage-import");
+    std::wstring second = ServerUrl(L"/feeds/atom10.xml?tag=manage-import");
+    auto ascii = [](const std::wstring& text) { return std::string(text.begin(), text.end()); };
+    WriteBytes(list.Path(),
+               "<opml version=\"1.0\"><body><outline text=\"Known\" "
+               "xmlUrl=\"http://feeds.invalid/1.xml\"/><outline text=\"Folder\">"
+               "<outline text=\"First\" xmlUrl=\"" +
+                   ascii(first) +
+                   "\"/>"
+                   "<outline text=\"Second\" xmlUrl=\"" +
+                   ascii(second) +
+                   "\"/>"
+                   "</outline></body></opml>");
+    ScratchFile exported;
+    std::wstring imported, written;
+    bool clear = false;
+    ManageFeedsDialog dialog(&Button());
+    RunManage(dialog, {WhenFilled(dialog, 2),
+                       [&] {
+                           // Beside the existing controls, inside the same dialog.
+                           HWND window = dialog.Window();
+                           RECT client = {}, both = {}, overlap = {};
+                           GetClientRect(window, &client);
+                           RECT import = ControlRect(window, IDC_IMPORT);
+                           RECT export_ = ControlRect(window, IDC_EXPORT);
+                           clear = IntersectRect(&both, &import, &client) &&
+                                   EqualRect(&both, &import) &&
+                                   IntersectRect(&both, &export_, &client) &&
+                                   EqualRect(&both, &export_);
+                           for (int id : {IDC_MANAGE_LIST, IDC_REMOVE, IDC_MANAGE_ADD}) {
+                               RECT other = ControlRect(window, id);
+                               clear = clear && !IntersectRect(&overlap, &other, &import) &&
+                                       !IntersectRect(&overlap, &other, &export_);
+                           }
+                           return true;
+                       },
+                       Press(dialog, IDC_IMPORT), ChooseFile(dialog, list.Path()),
+                       AnswerConfirmation(IDOK, &imported), WhenFilled(dialog, 4),
+                       Press(dialog, IDC_EXPORT), ChooseFile(dialog, exported.Path()),
+                       // The scratch file exists: the dialog asks before replacing it.
+                       [] {
+                           HWND box = ThreadDialog([](HWND w) { return GetDlgItem(w, IDYES); });
+                           if (!box) return false;
+                           PostMessageW(box, WM_COMMAND, IDYES, 0);
+                           return true;
+                       },
+                       AnswerConfirmation(IDOK, &written)});
+    EXPECT_TRUE(clear);
+    EXPECT_EQ(imported, L"已导入2个RSS订阅，另有1个您已订阅过。");
+    EXPECT_EQ(written, L"已导出4个RSS订阅。");
+    EXPECT_EQ(Count(), 4);
+    EXPECT_EQ(Stored(3, L"title"), L"First");
+    EXPECT_EQ(Stored(4, L"xmlUrl"), second);
+    EXPECT_EQ(CountOf(exported.Bytes(), "<outline type=\"rss\""), 4);
+    // The new ones are fetched in the background, once each.
+    EXPECT_TRUE(
+        PumpUntil([&] { return Exists(FeedCachePath(3)) && Exists(FeedCachePath(4)); }, 30000));
+    EXPECT_EQ(CountOf(RecordedRequests(L"manage-import"), "\"path\""), 2);
 }
 
 }  // namespace

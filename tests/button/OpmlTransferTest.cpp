@@ -9,6 +9,7 @@
 
 #include "ButtonSceneSupport.h"
 #include "common/OpmlReader.h"
+#include "common/TextEncoding.h"
 #include "feeds/FeedCacheWriter.h"
 #include "feeds/IniSnapshot.h"
 #include "feeds/SubscriptionExport.h"
@@ -18,14 +19,6 @@
 using namespace feedtest;
 
 namespace {
-
-std::string Utf8(const std::wstring& text) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size - 1 : 0, '\0');
-    if (size > 1)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
-    return out;
-}
 
 std::string Document(const std::string& body, const std::string& prologue = "") {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + prologue +
@@ -180,7 +173,7 @@ TEST_F(OpmlTransferTest, NestedFeedsAreAppendedOnceAndKnownAddressesSkipped) {
 TEST_F(OpmlTransferTest, HostileAndMalformedDocumentsAreRefusedWithTheStoreUntouched) {
     scene::WriteStore({{L"Kept", L"http://kept.invalid/rss", L"", 1000}});
     std::string list = ReadBytes(scene::RssIni());
-    std::string fetched = Utf8(ServerUrl(L"/feeds/rss20.xml?tag=opml-entity"));
+    std::string fetched = ToUtf8(ServerUrl(L"/feeds/rss20.xml?tag=opml-entity"));
     std::string laughs =
         "<!DOCTYPE opml [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">"
         "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\">]>\n";

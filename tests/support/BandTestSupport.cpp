@@ -152,7 +152,6 @@ void MessageBoxWatcher::Watch() {
         EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
         if (search.found) {
             Box box;
-            box.shownAt = GetTickCount();
             wchar_t text[512] = L"";
             GetWindowTextW(search.found, text, 512);
             box.caption = text;

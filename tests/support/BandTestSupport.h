@@ -9,8 +9,10 @@
 #include <functional>
 #include <mutex>
 
+#include "support/Patience.h"
+
 // Closes every "RSS_Feed" window and waits (bounded) until none is left.
-bool CloseEngines(DWORD timeoutMs = 5000);
+bool CloseEngines(DWORD timeoutMs = kPatienceMs);
 
 // Polls for a top-level window of the class; null when none shows up in time.
 HWND WaitForWindowClass(const char* className, DWORD timeoutMs);
@@ -44,7 +46,6 @@ public:
     struct Box {
         std::wstring caption;
         std::wstring text;
-        DWORD shownAt;  // GetTickCount when the box was seen
     };
 
     // Each box is answered with the command `answer` (IDOK, IDYES, IDNO...);
@@ -54,7 +55,7 @@ public:
     ~MessageBoxWatcher();
     std::vector<Box> Boxes();
     // Waits up to timeoutMs for at least `count` boxes.
-    bool WaitFor(size_t count, DWORD timeoutMs);
+    bool WaitFor(size_t count, DWORD timeoutMs = kPatienceMs);
 
 private:
     void Watch();
