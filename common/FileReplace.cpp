@@ -25,15 +25,24 @@ bool WriteAll(const wchar_t* path, const std::string& bytes) {
 bool MoveOnto(const wchar_t* from, const wchar_t* to) {
     for (int attempt = 0; attempt < kReplaceTries; ++attempt) {
         if (attempt) Sleep(kReplacePauseMs);
-        if (MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        if (ReplaceWithFile(to, from)) return true;
         DWORD error = GetLastError();
         if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
-            error != ERROR_LOCK_VIOLATION)
+            error != ERROR_LOCK_VIOLATION && error != ERROR_UNABLE_TO_REMOVE_REPLACED)
             return false;
     }
     return false;
 }
 }  // namespace
+
+bool ReplaceWithFile(const wchar_t* target, const wchar_t* source) {
+    if (ReplaceFileW(target, source, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        return true;
+    DWORD error = GetLastError();
+    // No target, or one removed before the source could take its name.
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) return false;
+    return MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
 
 bool ReplaceFileContents(const std::wstring& path, const std::string& bytes,
                          const std::function<bool(const wchar_t* fresh)>& check) {

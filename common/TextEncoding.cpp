@@ -7,6 +7,8 @@
 namespace {
 // The declaration is the first thing in a document; this much holds it.
 constexpr size_t kDeclarationProbeLength = 256;
+constexpr UINT kGbk = 936;
+constexpr UINT kGb18030 = 54936;
 
 std::string Lower(std::string text) {
     for (char& ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
@@ -26,7 +28,7 @@ struct NamedCodePage {
 // Latin-1 is read as its superset windows-1252, as browsers do.
 const NamedCodePage kNamedCodePages[] = {
     {"gb2312", 936},       {"gbk", 936},           {"x-gbk", 936},          {"euc-cn", 936},
-    {"gb18030", 54936},    {"big5", 950},          {"big5-hkscs", 950},     {"shift_jis", 932},
+    {"gb18030", kGb18030}, {"big5", 950},          {"big5-hkscs", 950},     {"shift_jis", 932},
     {"shift-jis", 932},    {"sjis", 932},          {"x-sjis", 932},         {"windows-31j", 932},
     {"euc-jp", 20932},     {"euc-kr", 949},        {"ks_c_5601-1987", 949}, {"iso-8859-1", 1252},
     {"latin1", 1252},      {"iso-8859-2", 28592},  {"iso-8859-3", 28593},   {"iso-8859-4", 28594},
@@ -70,6 +72,9 @@ UINT CodePageOfEncodingName(const std::string& name) {
     for (const NamedCodePage& entry : kNamedCodePages) {
         if (key == entry.name) codePage = entry.codePage;
     }
+    // Systems without GB18030 (XP without its support package, Wine) still
+    // have GBK, its two-byte part, which covers the text of nearly every feed.
+    if (codePage == kGb18030 && !IsValidCodePage(codePage)) codePage = kGbk;
     return codePage && IsValidCodePage(codePage) ? codePage : 0;
 }
 

@@ -1,25 +1,14 @@
 #include "dialogs/EditFeedDialog.h"
 
-#include <cwchar>
-
 #include "core/RssButton.h"
 #include "dialogs/AddDialogControls.h"
-#include "feeds/SubscriptionStore.h"
+#include "feeds/StoreFile.h"
 #include "res/resource.h"
-
-namespace {
-void CopyCut(wchar_t (&target)[MAX_PATH], const wchar_t* text) {
-    wcsncpy(target, text ? text : L"", MAX_PATH - 1);
-    target[MAX_PATH - 1] = L'\0';
-}
-}  // namespace
 
 EditFeedDialog::EditFeedDialog(RssButton* button) : DialogBase(button, IDD_EDIT_FEED) {}
 
-INT_PTR EditFeedDialog::Open(HWND owner, const wchar_t* title, const wchar_t* address, int number) {
-    CopyCut(title_, title);
-    CopyCut(address_, address);
-    number_ = number;
+INT_PTR EditFeedDialog::Open(HWND owner, const ListedSubscription& listed) {
+    listed_ = listed;
     return RunModal(owner);
 }
 
@@ -27,8 +16,9 @@ bool EditFeedDialog::ProcessMessage(HWND window, UINT message, WPARAM wParam, LP
                                     INT_PTR* result) {
     if (message == WM_INITDIALOG) {
         DialogBase::ProcessMessage(window, message, wParam, lParam, result);
-        SetDlgItemTextW(window, IDC_EDIT_TITLE, title_);
-        SetDlgItemTextW(window, IDC_EDIT_ADDRESS, address_);
+        SetDlgItemTextW(window, IDC_EDIT_TITLE, listed_.title.substr(0, kMaxValueLength).c_str());
+        SetDlgItemTextW(window, IDC_EDIT_ADDRESS,
+                        listed_.xmlUrl.substr(0, kMaxValueLength).c_str());
         return true;
     }
     if (message == WM_COMMAND && LOWORD(wParam) == IDC_EDIT_OK && HIWORD(wParam) == BN_CLICKED) {
@@ -45,7 +35,8 @@ void EditFeedDialog::OnConfirm() {
         ShowText(Window(), IDC_EDIT_STATUS, IDS_TITLE_TOO_LONG);
         return;
     }
-    if (!Button() || number_ < 1) return;
-    RenameSubscription(Button()->RssIniPath(), number_, title.c_str());
-    Close(IDC_EDIT_OK);
+    if (!Button()) return;
+    // Another browser window may have removed or renumbered it meanwhile.
+    bool renamed = RenameListedSubscription(Button()->RssIniPath(), listed_, title.c_str());
+    Close(renamed ? IDC_EDIT_OK : IDCANCEL);
 }

@@ -2,17 +2,19 @@
 #include <windows.h>
 
 #include "dialogs/DialogBase.h"
+#include "feeds/SubscriptionStore.h"
 
-// "编辑该RSS订阅" (template 104): renames subscription n. The address is
-// shown read-only; the title must keep to 30 characters, and an emptied one
-// is written as empty.
+// "编辑该RSS订阅" (template 104): renames a listed subscription wherever it
+// stands when the title is confirmed. The address is shown read-only; the
+// title must keep to 30 characters, and an emptied one is written as empty.
 class EditFeedDialog : public DialogBase {
 public:
     explicit EditFeedDialog(RssButton* button);
 
     // Modal: IDC_EDIT_OK (1006) when the new title was written, 2 when
-    // cancelled, -1 when the window could not be made.
-    INT_PTR Open(HWND owner, const wchar_t* title, const wchar_t* address, int number);
+    // cancelled or the subscription was gone meanwhile, -1 when the window
+    // could not be made.
+    INT_PTR Open(HWND owner, const ListedSubscription& listed);
 
 protected:
     bool ProcessMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -21,7 +23,5 @@ protected:
 private:
     void OnConfirm();
 
-    wchar_t address_[MAX_PATH] = {};
-    wchar_t title_[MAX_PATH] = {};
-    int number_ = 0;
+    ListedSubscription listed_;
 };

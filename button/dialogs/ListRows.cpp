@@ -119,6 +119,16 @@ RECT RowRect(HWND list, int row) {
     return rect;
 }
 
+int RowAtHeight(HWND list, int y) {
+    int rows = RowCount(list);
+    for (int row = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0)); row < rows; ++row) {
+        RECT rect = RowRect(list, row);
+        if (y < rect.top) break;
+        if (y < rect.bottom) return row;
+    }
+    return -1;
+}
+
 void AddColumn(HWND list, int index, int width) {
     LVCOLUMNW column = {};
     column.mask = LVCF_WIDTH | LVCF_SUBITEM;

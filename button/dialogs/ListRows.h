@@ -31,6 +31,9 @@ void SetRowTicked(HWND list, int row, bool ticked);
 std::wstring CellText(HWND list, int row, int column);
 void SetCellText(HWND list, int row, int column, const wchar_t* text);
 RECT RowRect(HWND list, int row);
+// The shown row at height y (client coordinates), whatever the column; -1
+// when none.
+int RowAtHeight(HWND list, int y);
 void AddColumn(HWND list, int index, int width);
 // Appends a row with an empty first column, not ticked; its index or -1.
 int AppendRow(HWND list, int image);

@@ -19,14 +19,6 @@ const COLORREF kLinkColour = RGB(8, 51, 189);
 
 }  // namespace
 
-std::vector<std::wstring> ReadSubscriptionTitles(const wchar_t* rssIni) {
-    std::vector<std::wstring> titles;
-    int count = ReadCount(rssIni, -1);
-    for (int n = 1; n <= count; ++n)
-        titles.push_back(ReadIniString(rssIni, NumberedSection(L"rss", n).c_str(), L"title"));
-    return titles;
-}
-
 std::wstring JoinTitles(const std::vector<std::wstring>& titles) {
     std::wstring joined;
     for (size_t i = 0; i < titles.size(); ++i) {
@@ -131,9 +123,9 @@ void ManageFeedsDialog::OnInit() {
         if (icon) DestroyIcon(icon);
     }
     SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
-    AddColumn(list, 0, kTitleLeft);
-    AddColumn(list, 1, kTitleRight - kTitleLeft);
-    AddColumn(list, 2, 25);
+    AddColumn(list, 0, kBoxColumnWidth);
+    AddColumn(list, 1, kTitleColumnWidth);
+    AddColumn(list, 2, kLinkColumnWidth);
 
     listFont_ = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
     linkFont_.CreateScaled(listFont_, 1);
@@ -152,7 +144,7 @@ void ManageFeedsDialog::OnInit() {
 }
 
 int ManageFeedsDialog::FillOnWorker(const DownloadGuard&) {
-    filled_ = ReadSubscriptionTitles(rssIni_.c_str());
+    filled_ = ReadSubscriptions(rssIni_.c_str());
     PostMessageW(target_, kFilledMessage, static_cast<WPARAM>(runGeneration_), 0);
     return 1;
 }
@@ -161,9 +153,8 @@ void ManageFeedsDialog::OnFilled(WPARAM generation) {
     if (static_cast<LONG>(generation) != generation_) return;
     // The worker has posted its last word; it is released before its rows are read.
     worker_.End();
-    std::vector<std::wstring> titles;
-    titles.swap(filled_);
-    InsertRows(titles);
+    InsertRows(std::move(filled_));
+    filled_.clear();
 }
 
 void ManageFeedsDialog::Refill() {
@@ -171,19 +162,21 @@ void ManageFeedsDialog::Refill() {
     worker_.End();
     filled_.clear();
     SendMessageW(List(), LVM_DELETEALLITEMS, 0, 0);
-    InsertRows(ReadSubscriptionTitles(rssIni_.c_str()));
+    InsertRows(ReadSubscriptions(rssIni_.c_str()));
     UpdateRemoveButton();
 }
 
-void ManageFeedsDialog::InsertRows(const std::vector<std::wstring>& titles) {
+void ManageFeedsDialog::InsertRows(std::vector<ListedSubscription> rows) {
     HWND list = List();
+    rows_.clear();
     // One repaint for the lot rather than one per row.
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    for (const std::wstring& title : titles) {
+    for (ListedSubscription& listed : rows) {
         int row = AppendRow(list, iconIndex_);
         if (row < 0) break;
-        SetCellText(list, row, 1, title.c_str());
+        SetCellText(list, row, 1, listed.title.c_str());
         SetCellText(list, row, 2, linkText_.c_str());
+        rows_.push_back(std::move(listed));
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
@@ -199,11 +192,12 @@ void ManageFeedsDialog::UpdateRemoveButton() {
 void ManageFeedsDialog::OnRemove() {
     HWND list = List();
     int rows = RowCount(list);
-    std::vector<bool> ticked(rows);
+    std::vector<ListedSubscription> gone;
     std::vector<std::wstring> titles;
-    for (int row = 0; row < rows; ++row) {
-        ticked[row] = RowTicked(list, row);
-        if (ticked[row]) titles.push_back(CellText(list, row, 1));
+    for (int row = 0; row < rows && row < static_cast<int>(rows_.size()); ++row) {
+        if (!RowTicked(list, row)) continue;
+        gone.push_back(rows_[row]);
+        titles.push_back(CellText(list, row, 1));
     }
     if (titles.empty()) return;
 
@@ -217,12 +211,10 @@ void ManageFeedsDialog::OnRemove() {
         IDOK)
         return;
 
-    // One flag per subscription of the store as it is now: any the list does
-    // not show (it may have grown since the list was filled) stays.
-    int count = ReadCount(rssIni_.c_str(), 0);
-    std::vector<bool> keep(count > 0 ? count : 0, true);
-    for (int row = 0; row < rows && row < count; ++row) keep[row] = !ticked[row];
-    RemoveSubscriptions(rssIni_.c_str(), Button()->HistoryIniPath(), keep);
+    // Another browser window may have added or removed subscriptions since
+    // the list was filled: the ticked ones are found by what they are, not
+    // by the numbers they had.
+    RemoveListedSubscriptions(rssIni_.c_str(), Button()->HistoryIniPath(), gone);
     Refill();
 }
 
@@ -232,13 +224,10 @@ void ManageFeedsDialog::OnAdd() {
 
 void ManageFeedsDialog::OnClick(const NMITEMACTIVATE* click) {
     int row = EditLinkRowAt(click->ptAction);
-    if (row < 0) return;
-    int number = row + 1;
-    std::wstring section = NumberedSection(L"rss", number);
-    std::wstring title = ReadIniString(rssIni_.c_str(), section.c_str(), L"title");
-    std::wstring address = ReadIniString(rssIni_.c_str(), section.c_str(), L"xmlUrl");
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return;
     EditFeedDialog edit(Button());
-    if (edit.Open(Window(), title.c_str(), address.c_str(), number) == IDC_EDIT_OK) Refill();
+    // Also when the subscription was gone by the time the title was confirmed.
+    if (edit.Open(Window(), rows_[row]) != -1) Refill();
 }
 
 SIZE ManageFeedsDialog::LinkTextSize() const {
@@ -246,7 +235,9 @@ SIZE ManageFeedsDialog::LinkTextSize() const {
     HWND list = List();
     HDC dc = GetDC(list);
     if (!dc) return size;
-    HFONT font = reinterpret_cast<HFONT>(SendMessageW(Window(), WM_GETFONT, 0, 0));
+    // The font the link is drawn in: the dialog's, without underline.
+    HFONT font = linkFont_.Get();
+    if (!font) font = reinterpret_cast<HFONT>(SendMessageW(Window(), WM_GETFONT, 0, 0));
     HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
     GetTextExtentPoint32W(dc, linkText_.c_str(), static_cast<int>(linkText_.size()), &size);
     if (old) SelectObject(dc, old);
@@ -257,16 +248,17 @@ SIZE ManageFeedsDialog::LinkTextSize() const {
 int ManageFeedsDialog::EditLinkRowAt(POINT point) const {
     HWND list = List();
     if (!list) return -1;
-    LVHITTESTINFO hit = {};
-    hit.pt = point;
-    SendMessageW(list, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-    if (hit.iItem < 0 || hit.iSubItem != 2) return -1;
-    RECT row = RowRect(list, hit.iItem);
+    // The link is drawn from kLinkLeft on, as wide as its text: it may reach
+    // past the narrow last column, where the list's hit test finds no row.
+    int row = RowAtHeight(list, point.y);
+    if (row < 0) return -1;
+    RECT rect = RowRect(list, row);
     SIZE text = LinkTextSize();
-    if (point.x - row.left >= kLinkLeft + text.cx) return -1;
-    int middle = (row.top + row.bottom) / 2;
-    if (point.y < middle - text.cy / 2 || point.y > middle + text.cy / 2) return -1;
-    return hit.iItem;
+    int x = point.x - rect.left;
+    if (x < kLinkLeft || x >= kLinkLeft + text.cx) return -1;
+    int top = rect.top + (rect.bottom - rect.top - text.cy) / 2;
+    if (point.y < top || point.y >= top + text.cy) return -1;
+    return row;
 }
 
 LRESULT ManageFeedsDialog::OnCustomDraw(NMLVCUSTOMDRAW* draw) {

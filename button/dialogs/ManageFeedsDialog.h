@@ -10,6 +10,7 @@
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWorker.h"
 #include "dialogs/WindowSubclass.h"
+#include "feeds/SubscriptionStore.h"
 
 // Property of the manage list while the dialog draws over it.
 inline constexpr wchar_t kManageListProperty[] = L"RssManage";
@@ -20,7 +21,11 @@ inline constexpr wchar_t kManageListProperty[] = L"RssManage";
 // link of each row, the edit dialog. Modal.
 class ManageFeedsDialog : public DialogBase {
 public:
-    // Where the columns' contents start, from the row's left edge.
+    // The three columns: tick box and icon, title, "编辑" link.
+    static constexpr int kBoxColumnWidth = 40;
+    static constexpr int kTitleColumnWidth = 200;
+    static constexpr int kLinkColumnWidth = 25;
+    // Where the columns' contents are drawn, from the row's left edge.
     static constexpr int kTitleLeft = 40;
     static constexpr int kTitleRight = 220;
     static constexpr int kLinkLeft = 240;
@@ -32,9 +37,11 @@ public:
     INT_PTR Open(HWND owner);
 
     HWND List() const;
-    // The row whose "编辑" link lies under point (list client coordinates),
-    // -1 when none.
+    // The row whose drawn "编辑" link lies under point (list client
+    // coordinates), -1 when none.
     int EditLinkRowAt(POINT point) const;
+    // The width and height of the link text as it is drawn.
+    SIZE LinkTextSize() const;
     // The mouse is over an edit link: the list shows the hand cursor.
     bool OverEditLink() const { return overLink_; }
 
@@ -48,7 +55,7 @@ private:
     void OnFilled(WPARAM generation);
     // Empties the list and fills it from the store on the window thread.
     void Refill();
-    void InsertRows(const std::vector<std::wstring>& titles);
+    void InsertRows(std::vector<ListedSubscription> rows);
     void UpdateRemoveButton();
     void OnRemove();
     void OnAdd();
@@ -57,7 +64,6 @@ private:
     void DrawCell(const NMLVCUSTOMDRAW* draw);
     bool OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     void TrackPointer(HWND list, LPARAM position);
-    SIZE LinkTextSize() const;
 
     HIMAGELIST images_ = nullptr;
     int iconIndex_ = -1;
@@ -67,8 +73,10 @@ private:
     WindowSubclass listSubclass_;
     bool overLink_ = false;
     std::wstring linkText_;
+    // The subscription of each row, as listed.
+    std::vector<ListedSubscription> rows_;
     // What the fill worker read, handed over with its message.
-    std::vector<std::wstring> filled_;
+    std::vector<ListedSubscription> filled_;
     std::wstring rssIni_;
     LONG generation_ = 0;
     LONG runGeneration_ = 0;
@@ -77,8 +85,5 @@ private:
     DialogWorker worker_;
 };
 
-// The store's subscription titles in number order; none when the store has
-// no count.
-std::vector<std::wstring> ReadSubscriptionTitles(const wchar_t* rssIni);
 // The titles joined by "," with nothing after the last, cut to 259 characters.
 std::wstring JoinTitles(const std::vector<std::wstring>& titles);

@@ -22,6 +22,11 @@ bool ConvertFeedTextToUtf8(std::string& text, UINT codePage);
 // file was rewritten; 0 when it cannot be read or written or has no ">".
 int ConvertGbFeedToUtf8(const wchar_t* file);
 
-// Whole-file reads and writes used by the conversion.
+// Opens path for reading as every reader of feeds, caches and the store does:
+// sharing reading, writing and deleting, so that a reader never stops a
+// refresh from replacing the file. INVALID_HANDLE_VALUE when it cannot.
+HANDLE OpenToRead(const wchar_t* path);
+
+// Whole-file reads and writes used by the conversion and the store's readers.
 bool ReadWholeFile(const wchar_t* path, std::string& bytes);
 bool WriteWholeFile(const wchar_t* path, const std::string& bytes);

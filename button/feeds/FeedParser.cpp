@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/FileReplace.h"
 #include "common/TextEncoding.h"
 #include "core/Module.h"
 #include "feeds/FeedCache.h"
@@ -58,8 +59,11 @@ public:
         CloseTemp();
         if (!written) return 0;
         StoreLock lock;
-        return MoveFileExW(temp_.c_str(), cache_.c_str(), MOVEFILE_REPLACE_EXISTING) ? 1 : 0;
+        if (ReplaceWithFile(cache_.c_str(), temp_.c_str())) return 1;
+        replaceFailed_ = true;
+        return 0;
     }
+    bool ReplaceFailed() const { return replaceFailed_; }
 
 private:
     void CloseTemp() {
@@ -71,6 +75,7 @@ private:
     std::wstring cache_;
     HANDLE tempFile_ = INVALID_HANDLE_VALUE;
     TiXmlDocument document_;
+    bool replaceFailed_ = false;
 };
 
 // The RSS reading of a loaded document; 0 when it is not RSS.
@@ -134,8 +139,9 @@ int ParseAtomFeed(const wchar_t* file, int number) {
     return target.Open(file) ? ReadAtom(target) : 0;
 }
 
-int ParseFeedFile(const wchar_t* file, int number) {
+int ParseFeedFile(const wchar_t* file, int number, bool* replaceFailed) {
     ParseTarget target(number);
-    if (!target.Open(file)) return 0;
-    return ReadRss(target) || ReadAtom(target) ? 1 : 0;
+    int parsed = target.Open(file) && (ReadRss(target) || ReadAtom(target)) ? 1 : 0;
+    if (replaceFailed) *replaceFailed = target.ReplaceFailed();
+    return parsed;
 }

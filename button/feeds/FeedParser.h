@@ -6,7 +6,9 @@
 // failure; a failed parse leaves the previous cache as it was.
 
 // RSS (a "channel" under the root element), then Atom when that fails.
-int ParseFeedFile(const wchar_t* file, int number);
+// replaceFailed, when given, tells a feed that was read but could not replace
+// the cache (another program holds it) from a file that is no feed.
+int ParseFeedFile(const wchar_t* file, int number, bool* replaceFailed = nullptr);
 int ParseRssFeed(const wchar_t* file, int number);
 int ParseAtomFeed(const wchar_t* file, int number);
 

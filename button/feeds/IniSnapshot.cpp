@@ -96,3 +96,18 @@ long IniSnapshot::GetNumber(const wchar_t* section, const wchar_t* key, long fal
     long number = wcstol(value.c_str(), &end, 10);
     return end == value.c_str() ? fallback : number;
 }
+
+long IniSnapshot::HighestNumberedSection(const wchar_t* prefix) const {
+    std::wstring lowered = Lower(prefix);
+    long highest = 0;
+    for (const auto& entry : values_) {
+        const std::wstring& name = entry.first;
+        if (name.compare(0, lowered.size(), lowered) != 0) continue;
+        const wchar_t* digits = name.c_str() + lowered.size();
+        if (!iswdigit(*digits)) continue;
+        wchar_t* end = nullptr;
+        long number = wcstol(digits, &end, 10);
+        if (end != digits && *end == L'\n' && number > highest) highest = number;
+    }
+    return highest;
+}

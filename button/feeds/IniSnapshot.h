@@ -29,6 +29,10 @@ public:
                      size_t maxLength = 259) const;
     // The leading decimal number of the value, fallback when there is none.
     long GetNumber(const wchar_t* section, const wchar_t* key, long fallback) const;
+    // The highest n of the sections named prefix followed by n (n >= 1) that
+    // hold a key, 0 when there is none: what a count in the file can truly
+    // cover.
+    long HighestNumberedSection(const wchar_t* prefix) const;
 
 private:
     void Parse(const std::wstring& text, SectionFilter keep = nullptr);

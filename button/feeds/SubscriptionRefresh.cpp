@@ -26,21 +26,25 @@ std::wstring DownloadPath(const wchar_t* tempFolder, int number) {
     return std::wstring(tempFolder) + name;
 }
 
+enum class Downloaded { kYes, kFailed, kNotPlaced };
+
 // Downloads into a fresh temporary file and moves it onto target. A file of
-// an earlier run is replaced; a failed download leaves no file behind.
-bool Download(const std::wstring& address, const wchar_t* tempFolder, const std::wstring& target,
-              const DownloadGuard& guard) {
+// an earlier run is replaced; a failed download leaves no file behind, nor
+// does a download that could not be moved onto target (another program holds
+// it).
+Downloaded Download(const std::wstring& address, const wchar_t* tempFolder,
+                    const std::wstring& target, const DownloadGuard& guard) {
     wchar_t temp[MAX_PATH];
-    if (!GetTempFileNameW(tempFolder, L"_t", 0, temp)) return false;
+    if (!GetTempFileNameW(tempFolder, L"_t", 0, temp)) return Downloaded::kFailed;
     if (!FetchFeed(address.c_str(), temp, guard)) {
         DeleteFileW(temp);
-        return false;
+        return Downloaded::kFailed;
     }
     if (!MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
         DeleteFileW(temp);
-        return false;
+        return Downloaded::kNotPlaced;
     }
-    return true;
+    return Downloaded::kYes;
 }
 
 bool SameAddress(const wchar_t* rssIni, int number, const std::wstring& address) {
@@ -63,7 +67,10 @@ int RefreshSubscription(const wchar_t* rssIni, int number, const DownloadCancel*
 
     // A download that failed parses nothing: a "%d.xml" left by an earlier
     // run is not this feed's new content.
-    bool downloaded = Download(address, tempFolder, target, guard);
+    Downloaded downloaded = Download(address, tempFolder, target, guard);
+    // The feed was had but could not be put in place: a stamp would keep the
+    // new content away for a day.
+    if (downloaded == Downloaded::kNotPlaced) return 0;
     int parsed = 0;
     {
         // The list may have been renumbered while the download ran: the
@@ -71,23 +78,25 @@ int RefreshSubscription(const wchar_t* rssIni, int number, const DownloadCancel*
         // content or this stamp.
         StoreLock lock;
         if (SameAddress(rssIni, number, address)) {
-            if (downloaded) parsed = ParseFeedFile(target.c_str(), number);
-            if (!Stopped(stop)) StampUpdTime(rssIni, number);
+            bool replaceFailed = false;
+            if (downloaded == Downloaded::kYes)
+                parsed = ParseFeedFile(target.c_str(), number, &replaceFailed);
+            if (!Stopped(stop) && !replaceFailed) StampUpdTime(rssIni, number);
         }
     }
-    if (downloaded) DeleteFileW(target.c_str());
+    if (downloaded == Downloaded::kYes) DeleteFileW(target.c_str());
     return parsed;
 }
 
 void RefreshAll(const wchar_t* rssIni, const DownloadCancel* stop) {
-    int count = ReadCount(rssIni);
+    int count = ReadBoundedCount(rssIni);
     for (int number = 1; number <= count && !Stopped(stop); ++number) {
         RefreshSubscription(rssIni, number, stop);
     }
 }
 
 void RefreshStale(const wchar_t* rssIni, const DownloadCancel* stop) {
-    int count = ReadCount(rssIni);
+    int count = ReadBoundedCount(rssIni);
     for (int number = 1; number <= count && !Stopped(stop); ++number) {
         if (IsStale(rssIni, number)) RefreshSubscription(rssIni, number, stop);
     }

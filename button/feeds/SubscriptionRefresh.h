@@ -10,7 +10,9 @@
 
 // 1 when the feed was fetched and parsed. The subscription's updTime is
 // written also when the download or the parse failed, so a failing feed waits
-// a day before the stale refresh tries it again; a stopped one is not stamped.
+// a day before the stale refresh tries it again; a stopped one is not
+// stamped, nor one whose download or cache could not be replaced because
+// another program held the file, so that its new content is tried again.
 // timeLimitMs, when not 0, replaces the download's usual time limit.
 int RefreshSubscription(const wchar_t* rssIni, int number, const DownloadCancel* stop = nullptr,
                         DWORD timeLimitMs = 0);

@@ -3,7 +3,10 @@
 #include <ctime>
 #include <string>
 
+#include "common/FileReplace.h"
+#include "feeds/FeedAddress.h"
 #include "feeds/FeedCache.h"
+#include "feeds/IniSnapshot.h"
 #include "feeds/StoreFile.h"
 #include "feeds/StoreLock.h"
 
@@ -22,8 +25,7 @@ std::wstring RssSection(int number) {
 void MoveCache(int from, int to) {
     if (from == to) return;
     std::wstring target = FeedCachePath(to);
-    DeleteFileW(target.c_str());
-    MoveFileW(FeedCachePath(from).c_str(), target.c_str());
+    if (!ReplaceWithFile(target.c_str(), FeedCachePath(from).c_str())) DeleteFileW(target.c_str());
 }
 
 void MoveReadMarks(const wchar_t* historyIni, int from, int to) {
@@ -59,6 +61,31 @@ void MoveSubscription(const wchar_t* rssIni, const wchar_t* historyIni, int from
     MoveReadMarks(historyIni, from, to);
 }
 
+int BoundedCount(const IniSnapshot& rss) {
+    long count = rss.GetNumber(kMain, kCount, 0);
+    long present = rss.HighestNumberedSection(L"rss");
+    return static_cast<int>(count < present ? count : present);
+}
+
+bool IsListed(const IniSnapshot& rss, int number, const ListedSubscription& listed) {
+    std::wstring section = RssSection(number);
+    return rss.Get(section.c_str(), L"title") == listed.title &&
+           rss.Get(section.c_str(), L"xmlUrl") == listed.xmlUrl;
+}
+
+// taken[n - 1] marks numbers another listed subscription already claimed, so
+// that two alike subscriptions are each found once.
+int FindIn(const IniSnapshot& rss, int count, const ListedSubscription& listed,
+           const std::vector<bool>& taken) {
+    int number = listed.number;
+    if (number >= 1 && number <= count && !taken[number - 1] && IsListed(rss, number, listed))
+        return number;
+    for (number = 1; number <= count; ++number) {
+        if (!taken[number - 1] && IsListed(rss, number, listed)) return number;
+    }
+    return 0;
+}
+
 void DropSubscription(const wchar_t* rssIni, const wchar_t* historyIni, int number) {
     std::wstring section = RssSection(number);
     WritePrivateProfileStringW(section.c_str(), nullptr, nullptr, rssIni);
@@ -81,15 +108,42 @@ int ReadCount(const wchar_t* rssIni, int fallback) {
     return static_cast<int>(ReadIniNumber(rssIni, kMain, kCount, fallback));
 }
 
+int ReadBoundedCount(const wchar_t* rssIni) {
+    return BoundedCount(IniSnapshot(rssIni));
+}
+
+std::vector<ListedSubscription> ReadSubscriptions(const wchar_t* rssIni) {
+    IniSnapshot rss(rssIni);
+    int count = BoundedCount(rss);
+    std::vector<ListedSubscription> list(count > 0 ? count : 0);
+    for (int number = 1; number <= count; ++number) {
+        std::wstring section = RssSection(number);
+        ListedSubscription& entry = list[number - 1];
+        entry.number = number;
+        entry.title = rss.Get(section.c_str(), L"title");
+        entry.xmlUrl = rss.Get(section.c_str(), L"xmlUrl");
+    }
+    return list;
+}
+
+int FindSubscription(const wchar_t* rssIni, const ListedSubscription& listed) {
+    IniSnapshot rss(rssIni);
+    int count = BoundedCount(rss);
+    return FindIn(rss, count, listed, std::vector<bool>(count > 0 ? count : 0));
+}
+
 int AppendSubscription(const wchar_t* rssIni, const wchar_t* title, const wchar_t* xmlUrl,
                        int cacheNumber, LONG updTime) {
+    // A subscription that can never be fetched would sit in the menu empty.
+    if (!xmlUrl || !IsUsableFeedAddress(xmlUrl)) return 0;
     StoreLock lock;
     EnsureUnicodeIniFile(rssIni);
     // A list that cannot be written (locked, read-only, disk full) would read
     // as empty and number the new feed 1: its cache would then replace the
     // cache of the subscription that really is number 1.
     if (!IsWritableFile(rssIni)) return 0;
-    int number = ReadCount(rssIni) + 1;
+    // A corrupt count must not number the feed past the end of the list.
+    int number = ReadBoundedCount(rssIni) + 1;
     std::wstring section = RssSection(number);
     WriteIniNumber(rssIni, section.c_str(), L"updTime", updTime);
     WriteIniString(rssIni, section.c_str(), L"title", title ? title : L"");
@@ -101,14 +155,22 @@ int AppendSubscription(const wchar_t* rssIni, const wchar_t* title, const wchar_
     // Only a subscription that made it into the list adopts the cache.
     if (ReadCount(rssIni) != number) return 0;
     std::wstring target = FeedCachePath(number);
-    DeleteFileW(target.c_str());
-    MoveFileW(cache.c_str(), target.c_str());
+    if (!ReplaceWithFile(target.c_str(), cache.c_str())) DeleteFileW(target.c_str());
     return number;
 }
 
 void RenameSubscription(const wchar_t* rssIni, int number, const wchar_t* title) {
     StoreLock lock;
     WriteIniString(rssIni, RssSection(number).c_str(), L"title", title ? title : L"");
+}
+
+bool RenameListedSubscription(const wchar_t* rssIni, const ListedSubscription& listed,
+                              const wchar_t* title) {
+    StoreLock lock;
+    int number = FindSubscription(rssIni, listed);
+    if (!number) return false;
+    RenameSubscription(rssIni, number, title);
+    return true;
 }
 
 void RemoveSubscriptions(const wchar_t* rssIni, const wchar_t* historyIni,
@@ -125,6 +187,27 @@ void RemoveSubscriptions(const wchar_t* rssIni, const wchar_t* historyIni,
         }
     }
     WriteIniNumber(rssIni, kMain, kCount, rows - removed);
+}
+
+int RemoveListedSubscriptions(const wchar_t* rssIni, const wchar_t* historyIni,
+                              const std::vector<ListedSubscription>& gone) {
+    StoreLock lock;
+    IniSnapshot rss(rssIni);
+    int count = BoundedCount(rss);
+    if (count <= 0) return 0;
+    std::vector<bool> dropped(count, false);
+    int removed = 0;
+    for (const ListedSubscription& listed : gone) {
+        int number = FindIn(rss, count, listed, dropped);
+        if (!number) continue;
+        dropped[number - 1] = true;
+        ++removed;
+    }
+    if (!removed) return 0;
+    std::vector<bool> keep(count);
+    for (int i = 0; i < count; ++i) keep[i] = !dropped[i];
+    RemoveSubscriptions(rssIni, historyIni, keep);
+    return removed;
 }
 
 LONG CurrentUpdTime() {

@@ -72,8 +72,9 @@ void FeedViewControl::InjectFeedPropertiesButton(IWebBrowser2* browser) {
 }
 
 void FeedViewControl::OnDownloadComplete(IWebBrowser2* browser) {
+    // Nothing saved yet matches every page: a view whose texts came late has
+    // had no insertion to save an address from.
     size_t saved = wcslen(feedViewAddress_);
-    if (!saved) return;
     std::wstring address = PageAddress(browser);
     if (address.compare(0, saved, feedViewAddress_) != 0) return;
     InjectFeedViewButton(browser);

@@ -24,7 +24,8 @@ public:
     void InjectFeedViewButton(IWebBrowser2* browser);
     void InjectFeedPropertiesButton(IWebBrowser2* browser);
     // Puts the control back when the feed view saved at the last insertion
-    // rebuilt its content without a new navigation.
+    // rebuilt its content without a new navigation, and puts it in at all
+    // while no insertion has saved an address yet.
     void OnDownloadComplete(IWebBrowser2* browser);
     void DetachClickSink() { clickSink_.Detach(); }
     bool IsClickSinkAttached() const { return clickSink_.IsAttached(); }

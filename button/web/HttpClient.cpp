@@ -73,9 +73,12 @@ DWORD HttpClient::OpenRequestFor(const wchar_t* object) {
                                 setup_.hasReferrer ? setup_.referrer.c_str() : nullptr, acceptTypes,
                                 setup_.flags, setup_.context);
     if (!request_) return ErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
-    for (const std::wstring& header : setup_.cookies)
+    for (const auto& cookie : setup_.cookies) {
+        if (lstrcmpiW(cookie.first.c_str(), server_.c_str()) != 0) continue;
+        const std::wstring& header = cookie.second;
         HttpAddRequestHeadersW(request_, header.c_str(), static_cast<DWORD>(header.size()),
                                HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_COALESCE_WITH_SEMICOLON);
+    }
     return 0;
 }
 
@@ -86,7 +89,7 @@ BOOL HttpClient::AddCookie(const wchar_t* text) {
     BOOL added =
         HttpAddRequestHeadersW(request_, header.c_str(), static_cast<DWORD>(header.size()),
                                HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_COALESCE_WITH_SEMICOLON);
-    if (added) setup_.cookies.push_back(header);
+    if (added) setup_.cookies.emplace_back(server_, header);
     return added;
 }
 

@@ -3,6 +3,7 @@
 #include <wininet.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "web/DownloadGuard.h"
@@ -52,7 +53,9 @@ private:
         DWORD_PTR context = 0;
         DWORD flags = 0;
         std::wstring url;  // the address of the current request
-        std::vector<std::wstring> cookies;
+        // Cookie headers with the host they were added for: a redirect to
+        // another host must not carry the user's login there.
+        std::vector<std::pair<std::wstring, std::wstring>> cookies;
     };
 
     DWORD OpenRequestFor(const wchar_t* object);

@@ -91,6 +91,25 @@ protected:
     std::unique_ptr<AddFeedsDialog> dialog_;
 };
 
+// A page's link without an href, or with one no refresh can fetch, still has
+// its row, but ticking it never stores a subscription that cannot refresh.
+TEST_F(AddFeedsDialogTest, RowsWithoutAUsableAddressAreNeverStored) {
+    FeedLinkList feeds = {Link(L"空", L""), Link(L"脚本", L"javascript:alert(1)"),
+                          Link(L"页面一", ServerUrl(L"/feeds/rss20.xml")),
+                          Link(L"无主机", L"http://")};
+    HWND window = dialog_->Open(feeds);
+    ASSERT_TRUE(PumpUntil([&] { return dialog_->Loaded(); }));
+    ASSERT_EQ(RowCount(List()), 4);
+    for (int row = 0; row < 4; ++row) SetTicked(row, true);
+    Click(window, IDC_ADD_FEEDS);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(Count(), 1);
+    EXPECT_EQ(Stored(1, L"xmlUrl"), ServerUrl(L"/feeds/rss20.xml"));
+    EXPECT_EQ(Stored(2, L"title"), L"<missing>");
+    EXPECT_EQ(g_tipShows, 1);
+    EXPECT_EQ(Button().ReaderCalls(), (std::vector<std::wstring>{ServerUrl(L"/feeds/rss20.xml")}));
+}
+
 TEST_F(AddFeedsDialogTest, RowsShowChannelTitlesOrTheLinksTitle) {
     HWND window = OpenThree();
     ASSERT_EQ(RowCount(List()), 3);

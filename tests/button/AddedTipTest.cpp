@@ -19,6 +19,36 @@ void Pump(DWORD ms) {
     }
 }
 
+// Pumps this thread's messages until done() holds; false after 10 s.
+template <class Done>
+bool PumpUntil(Done done) {
+    for (DWORD start = GetTickCount(); !done();) {
+        if (GetTickCount() - start > 10000) return false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// Runs work on a thread of its own, as another browser window's thread,
+// while this thread keeps pumping its messages.
+template <class Work>
+bool OnAnotherThread(Work work) {
+    struct Call {
+        static DWORD WINAPI Run(void* work) {
+            (*static_cast<Work*>(work))();
+            return 0;
+        }
+    };
+    HANDLE thread = CreateThread(nullptr, 0, &Call::Run, &work, 0, nullptr);
+    if (!thread) return false;
+    bool ended = PumpUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; });
+    if (!ended) TerminateThread(thread, 1);
+    CloseHandle(thread);
+    return ended;
+}
+
 RECT TipRect() {
     RECT rect = {};
     GetWindowRect(TheAddedTip().Window(), &rect);
@@ -100,5 +130,32 @@ TEST_F(AddedTipTest, ItsTimerClosesItAndMouseMovementPostponesThat) {
     EXPECT_TRUE(IsWindow(tip));  // 3.5 s after showing, 1.5 s after the movement
     Pump(2000);
     EXPECT_FALSE(IsWindow(tip));
+    DestroyWindow(owner);
+}
+
+// The tip belongs to the thread that made it. Another browser window's thread
+// that shows it again has it moved, re-texted and re-timed there; one that
+// destroys it has it destroyed there.
+TEST_F(AddedTipTest, OtherThreadsReachTheTipOnItsOwnThread) {
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr);
+    TheAddedTip().Show(owner, {50, 50}, L"第一");
+    HWND tip = TheAddedTip().Window();
+    ASSERT_TRUE(IsWindow(tip));
+    // From here on it lives until something ends it.
+    KillTimer(tip, 1);
+    ASSERT_TRUE(OnAnotherThread([] { TheAddedTip().Show(nullptr, {120, 80}, L"第二条提示"); }));
+    ASSERT_TRUE(PumpUntil([&] { return !lstrcmpW(TheAddedTip().Text(), L"第二条提示"); }));
+    EXPECT_EQ(TheAddedTip().Window(), tip);
+    EXPECT_EQ(TipRect().left, 120);
+    EXPECT_EQ(TipRect().top, 80);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(tip); }));
+
+    TheAddedTip().Show(owner, {50, 50}, L"第三");
+    tip = TheAddedTip().Window();
+    KillTimer(tip, 1);
+    ASSERT_TRUE(OnAnotherThread([] { TheAddedTip().Destroy(); }));
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(tip); }));
+    EXPECT_EQ(TheAddedTip().Window(), nullptr);
     DestroyWindow(owner);
 }

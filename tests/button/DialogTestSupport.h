@@ -67,6 +67,55 @@ private:
     bool created_ = false;
 };
 
+// Steps played one after another from a thread timer; a step that is not
+// ready yet (its window has not appeared) returns false and is tried again.
+// Steps that open something modal post their click, so that no step runs
+// inside another. After the time limit every dialog is cancelled.
+class Script {
+public:
+    using Step = std::function<bool()>;
+    explicit Script(std::vector<Step> steps) : steps_(std::move(steps)) {
+        current_ = this;
+        start_ = GetTickCount();
+        timer_ = SetTimer(nullptr, 0, 30, &Tick);
+    }
+    ~Script() {
+        KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    bool Finished() const { return next_ >= steps_.size(); }
+    bool TimedOut() const { return timedOut_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        Script* self = current_;
+        // A step that pumps messages sees no further ticks until it returns.
+        if (!self || self->inStep_) return;
+        if (GetTickCount() - self->start_ > 60000) {
+            self->timedOut_ = true;
+            HWND window = GetActiveWindow();
+            if (window) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        self->inStep_ = true;
+        if (!self->Finished() && self->steps_[self->next_]()) ++self->next_;
+        self->inStep_ = false;
+    }
+
+    static inline Script* current_ = nullptr;
+    std::vector<Step> steps_;
+    size_t next_ = 0;
+    DWORD start_ = 0;
+    UINT_PTR timer_ = 0;
+    bool timedOut_ = false;
+    bool inStep_ = false;
+};
+
+inline HWND FindDialog(const wchar_t* caption) {
+    HWND window = FindWindowW(L"#32770", caption);
+    return window && IsWindowVisible(window) ? window : nullptr;
+}
+
 inline void Pump(DWORD ms) {
     DWORD start = GetTickCount();
     do {

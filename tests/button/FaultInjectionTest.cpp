@@ -11,6 +11,7 @@
 #include "core/AddedTip.h"
 #include "core/MenuCommand.h"
 #include "dialogs/CustomAddDialog.h"
+#include "feeds/FeedEncoding.h"
 #include "feeds/ReadMarks.h"
 #include "feeds/SubscriptionImport.h"
 #include "feeds/SubscriptionRefresh.h"
@@ -107,16 +108,40 @@ TEST(FaultInjectionTest, UnwritableReadMarksAndCacheKeepTheirContent) {
         MarkItemRead(scene::HistoryIni().c_str(), 1, scene::ItemLink(1, 2).c_str());
     }
     EXPECT_EQ(ReadBytes(scene::HistoryIni()), history);
+    ClearDataFolder();
+}
 
-    // A refresh whose cache cannot be replaced keeps the old one, and is stamped.
+// Another program holding the cache, or the download's "%d.xml", keeps the
+// refresh from putting the new content in place: the old cache stays and no
+// stamp hides the feed from the next stale refresh. A reader of the cache
+// never causes that.
+TEST(FaultInjectionTest, ARefreshThatCannotReplaceItsFilesIsNotStampedAndReadersNeverBlockIt) {
+    WriteTwoSubscriptions();
     std::string cache = ReadBytes(FeedCachePath(1));
-    LONG started = CurrentUpdTime();
-    {
-        UnwritableFile unwritable(FeedCachePath(1), UnwritableFile::kHeldOpen);
-        RefreshSubscription(scene::RssIni().c_str(), 1);
+    auto stamp = [] { return ReadIniNumber(scene::RssIni().c_str(), L"rss1", L"updTime", -1); };
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring download = std::wstring(temp) + L"1.xml";
+    for (const std::wstring& held : {FeedCachePath(1), download}) {
+        SCOPED_TRACE(std::string(held.begin(), held.end()));
+        if (held == download) WriteBytes(download, "<rss/>");
+        {
+            UnwritableFile unwritable(held, UnwritableFile::kHeldOpen);
+            ASSERT_TRUE(unwritable.Refuses());
+            EXPECT_EQ(RefreshSubscription(scene::RssIni().c_str(), 1), 0);
+        }
+        EXPECT_EQ(ReadBytes(FeedCachePath(1)), cache);
+        EXPECT_EQ(stamp(), 1000);
     }
-    EXPECT_EQ(ReadBytes(FeedCachePath(1)), cache);
-    EXPECT_GE(ReadIniNumber(scene::RssIni().c_str(), L"rss1", L"updTime", -1), started);
+    DeleteFileW(download.c_str());
+
+    LONG started = CurrentUpdTime();
+    HANDLE reader = OpenToRead(FeedCachePath(1).c_str());
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(RefreshSubscription(scene::RssIni().c_str(), 1), 1);
+    CloseHandle(reader);
+    EXPECT_EQ(IniValue(FeedCachePath(1), L"main", L"title"), L"Tom & Jerry's <News>");
+    EXPECT_GE(stamp(), started);
     ClearDataFolder();
 }
 

@@ -168,6 +168,8 @@ TEST_F(FeedParserTest, OtherLegacyEncodingsAndUtf16AreConverted) {
         const wchar_t* item;
     } cases[] = {
         {"big5.xml", L"繁體中文", L"臺灣"},
+        // Read as its two-byte part, GBK, where the system lacks GB18030.
+        {"gb18030.xml", L"国标扩展的订阅", L"第一条：鑫淼"},
         {"windows1251.xml", L"Новости", L"Привет"},
         {"shift_jis.xml", L"日本語のフィード", L"ニュース"},
         {"utf16le.xml", L"Вторник UTF-16", L"日本"},

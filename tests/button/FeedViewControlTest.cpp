@@ -112,6 +112,28 @@ TEST_F(FeedViewControl, OneControlGoesBehindEachAnchorAndTheSinkFollowsTheDocume
     EXPECT_EQ(Document()->SinkCount(), 0u);
 }
 
+// The first view of the session fills its header texts only after the
+// document is complete: nothing was inserted yet, so no address was saved,
+// and the next download still puts the control in.
+TEST_F(FeedViewControl, HeaderTextsThatArriveLateGetTheControlsAtTheNextDownload) {
+    std::wstring url = PageUrl(L"/slow.xml");
+    HtmlPage view = FeedView();
+    for (HtmlPage::Element& element : view.elements) {
+        if (element.id == L"_subscribeheader_" || element.id == L"_viewfeedprop_div_")
+            element.innerHtml = kBefore + kAfter;
+    }
+    scene_.Navigate(view, url);
+    EXPECT_EQ(Controls(Document()), 0);
+
+    Document()->Element(L"_subscribeheader_")->SetInnerHtml(AreaHtml(kViewAnchor));
+    Document()->Element(L"_viewfeedprop_div_")->SetInnerHtml(AreaHtml(kPropertiesAnchor));
+    scene_.Browser()->FireDownloadComplete();
+    EXPECT_EQ(AreaNow(L"_subscribeheader_"), WithControl(kViewAnchor, IDS_FEED_VIEW_MARKUP, url));
+    EXPECT_EQ(AreaNow(L"_viewfeedprop_div_"),
+              WithControl(kPropertiesAnchor, IDS_FEED_PROPERTIES_MARKUP, url));
+    EXPECT_EQ(Document()->SinkCount(), 1u);
+}
+
 TEST_F(FeedViewControl, ALateSubscribeAreaGetsOneControlAndTheRetryStops) {
     std::wstring url = PageUrl(L"/late.xml");
     scene_.Navigate(FeedView(false, false), url);

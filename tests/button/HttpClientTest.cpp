@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FeedTestSupport.h"
+#include "support/CaptureServer.h"
 #include "web/DirectDownload.h"
 #include "web/HttpClient.h"
 
@@ -42,6 +43,30 @@ TEST(HttpClient, ReadToMemorySendsCookieAndAcceptsText) {
     std::string record = RecordedRequests(L"memory");
     EXPECT_NE(record.find("\"Accept\": \"text/*\""), std::string::npos) << record;
     EXPECT_NE(record.find("\"Cookie\": \"a=1\""), std::string::npos) << record;
+}
+
+// The reader's login cookie is the user's key: a redirect to another host
+// must not take it along, one on the same host keeps it.
+TEST(HttpClient, ACookieFollowsRedirectsOnlyOnItsOwnHost) {
+    CaptureServer other(OtherLoopbackHost());
+    ASSERT_TRUE(other.Listening());
+    ServerGet(L"/_reset");
+    for (const std::wstring& target :
+         {other.Url() + L"/landing", std::wstring(L"/feeds/rss20.xml?tag=same-host")}) {
+        HttpClient client;
+        ASSERT_EQ(client.Connect(ServerHost().c_str(), 80, 0), 0u);
+        std::wstring path = L"/_redirect?tag=redirected&to=" + target;
+        ASSERT_EQ(client.OpenRequest(L"GET", path.c_str(), nullptr, 0, true), 0u);
+        ASSERT_TRUE(client.AddCookie(L"uin=o0000001001; skey=secret; from=toolbar;"));
+        ASSERT_EQ(client.Send(nullptr, 0), 0u) << target;
+        EXPECT_EQ(client.StatusCode(), 200u) << target;
+    }
+    EXPECT_EQ(CountOf(RecordedRequests(L"redirected"), "skey=secret"), 2);
+    EXPECT_EQ(CountOf(RecordedRequests(L"same-host"), "skey=secret"), 1);
+    std::vector<std::string> landed = other.Requests();
+    ASSERT_EQ(landed.size(), 1u);
+    EXPECT_EQ(landed[0].find("GET /landing"), 0u) << landed[0];
+    EXPECT_EQ(landed[0].find("skey"), std::string::npos) << landed[0];
 }
 
 TEST(HttpClient, ReadToFileOfAnUncreatableFileReturnsTheError) {

@@ -23,56 +23,6 @@ using namespace feedtest;
 
 namespace {
 
-// Steps played one after another from a thread timer; a step that is not
-// ready yet (its window has not appeared) returns false and is tried again.
-// Steps that open something modal post their click, so that no step runs
-// inside another. After the time limit every dialog is cancelled.
-class Script {
-public:
-    using Step = std::function<bool()>;
-    explicit Script(std::vector<Step> steps) : steps_(std::move(steps)) {
-        current_ = this;
-        start_ = GetTickCount();
-        timer_ = SetTimer(nullptr, 0, 30, &Tick);
-    }
-    ~Script() {
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    bool Finished() const { return next_ >= steps_.size(); }
-    bool TimedOut() const { return timedOut_; }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        Script* self = current_;
-        // A step that pumps messages sees no further ticks until it returns.
-        if (!self || self->inStep_) return;
-        if (GetTickCount() - self->start_ > 60000) {
-            self->timedOut_ = true;
-            HWND window = GetActiveWindow();
-            if (window) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-            return;
-        }
-        self->inStep_ = true;
-        if (!self->Finished() && self->steps_[self->next_]()) ++self->next_;
-        self->inStep_ = false;
-    }
-
-    static Script* current_;
-    std::vector<Step> steps_;
-    size_t next_ = 0;
-    DWORD start_ = 0;
-    UINT_PTR timer_ = 0;
-    bool timedOut_ = false;
-    bool inStep_ = false;
-};
-Script* Script::current_ = nullptr;
-
-HWND FindDialog(const wchar_t* caption) {
-    HWND window = FindWindowW(L"#32770", caption);
-    return window && IsWindowVisible(window) ? window : nullptr;
-}
-
 // The text of a message box: its longest static text.
 std::wstring MessageBoxText(HWND box) {
     std::wstring longest;
@@ -123,6 +73,14 @@ protected:
     }
     std::wstring CacheTitle(int n) { return IniValue(FeedCachePath(n), L"main", L"title"); }
     int Count() { return ReadCount(RssIni().c_str(), -1); }
+    // Subscription n of Seed as a list shows it, with the title given.
+    ListedSubscription Listed(int n, const std::wstring& title) {
+        ListedSubscription listed;
+        listed.number = n;
+        listed.title = title;
+        listed.xmlUrl = L"http://feeds.invalid/" + std::to_wstring(n) + L".xml";
+        return listed;
+    }
 
     // Subscriptions 1..count; the first and last ten with a cache file and a
     // read mark (a long store is slow to write otherwise).
@@ -319,41 +277,74 @@ POINT RowPoint(HWND list, int row, int x) {
     return {rect.left + x, (rect.top + rect.bottom) / 2};
 }
 
-TEST_F(ManageDialogsTest, TheEditLinkIsHitOnlyOnItsText) {
+// The columns, from the row's left edge, where the list shows ink of the
+// link's blue in the row right of the title: the link as the user sees it.
+// {-1, -1} when none.
+std::pair<int, int> DrawnLink(HWND list, int row) {
+    UpdateWindow(list);
+    RECT rect = RowRect(list, row);
+    RECT client = {};
+    GetClientRect(list, &client);
+    std::pair<int, int> span = {-1, -1};
+    HDC dc = GetDC(list);
+    for (int x = rect.left + ManageFeedsDialog::kTitleRight; x < client.right; ++x) {
+        for (int y = rect.top; y < rect.bottom; ++y) {
+            COLORREF pixel = GetPixel(dc, x, y);
+            if (pixel == CLR_INVALID || GetBValue(pixel) < 120 || GetRValue(pixel) > 100) continue;
+            if (span.first < 0) span.first = x - rect.left;
+            span.second = x - rect.left;
+            break;
+        }
+    }
+    ReleaseDC(list, dc);
+    return span;
+}
+
+// A click of the left button as the list receives it from the mouse.
+void ClickAt(HWND list, POINT point) {
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+    PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+}
+
+TEST_F(ManageDialogsTest, TheWholeDrawnEditLinkIsHitAndNothingBesideIt) {
     Seed(3);
     ManageFeedsDialog dialog(&Button());
     RunManage(dialog,
               {WhenFilled(dialog, 3), [&] {
                    HWND list = dialog.List();
-                   int linkLeft = ManageFeedsDialog::kLinkLeft;
-                   EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 1, linkLeft + 2)), 1);
-                   EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 2, linkLeft + 2)), 2);
-                   // On the title, past the text, and above it in the two-line row.
+                   std::pair<int, int> link = DrawnLink(list, 1);
+                   EXPECT_GE(link.first, ManageFeedsDialog::kLinkLeft);
+                   EXPECT_GT(link.second, link.first + 10);
+                   for (int x = link.first; x <= link.second; ++x)
+                       EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 1, x)), 1) << "x " << x;
+                   // Beside it, on the title, and above it in the two-line row.
+                   EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 1, link.first - 3)), -1);
+                   EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 1, link.second + 3)), -1);
                    EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 1, 100)), -1);
-                   EXPECT_EQ(dialog.EditLinkRowAt(RowPoint(list, 1, linkLeft + 60)), -1);
                    RECT row = RowRect(list, 1);
-                   EXPECT_EQ(dialog.EditLinkRowAt({row.left + linkLeft + 2, row.top + 1}), -1);
+                   EXPECT_EQ(dialog.EditLinkRowAt({row.left + link.first + 2, row.top + 1}), -1);
 
-                   // The hand over the link until the mouse leaves the list.
-                   POINT link = RowPoint(list, 0, linkLeft + 2);
-                   SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(link.x, link.y));
+                   // The hand over the whole link until the mouse leaves the list.
+                   POINT end = RowPoint(list, 0, link.second);
+                   SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(end.x, end.y));
                    EXPECT_TRUE(dialog.OverEditLink());
                    SendMessageW(list, WM_SETCURSOR, reinterpret_cast<WPARAM>(list),
                                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
                    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
                    SendMessageW(list, WM_MOUSELEAVE, 0, 0);
                    EXPECT_FALSE(dialog.OverEditLink());
-                   POINT title = RowPoint(list, 0, 100);
-                   SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(title.x, title.y));
+                   POINT blank = RowPoint(list, 0, link.first - 3);
+                   SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(blank.x, blank.y));
                    EXPECT_FALSE(dialog.OverEditLink());
                    return true;
                }});
 }
 
-TEST_F(ManageDialogsTest, TheEditLinkRenamesTheRowsSubscription) {
+// A click beside one row's link opens nothing; a click on the far end of
+// another row's link edits that row's subscription.
+TEST_F(ManageDialogsTest, ClickingTheEditLinkRenamesTheRowsSubscription) {
     Seed(3);
     ManageFeedsDialog dialog(&Button());
-    static NMITEMACTIVATE click;
     std::wstring shownTitle, shownAddress, refused;
     bool addressReadOnly = false;
     std::vector<std::wstring> listed;
@@ -361,16 +352,10 @@ TEST_F(ManageDialogsTest, TheEditLinkRenamesTheRowsSubscription) {
     auto edit = [] { return FindDialog(L"编辑该RSS订阅"); };
     RunManage(dialog, {WhenFilled(dialog, 3),
                        [&] {
-                           ZeroMemory(&click, sizeof click);
-                           click.hdr.hwndFrom = dialog.List();
-                           click.hdr.idFrom = IDC_MANAGE_LIST;
-                           click.hdr.code = NM_CLICK;
-                           click.iItem = 1;
-                           click.iSubItem = 2;
-                           click.ptAction =
-                               RowPoint(dialog.List(), 1, ManageFeedsDialog::kLinkLeft + 2);
-                           PostMessageW(dialog.Window(), WM_NOTIFY, IDC_MANAGE_LIST,
-                                        reinterpret_cast<LPARAM>(&click));
+                           HWND list = dialog.List();
+                           std::pair<int, int> link = DrawnLink(list, 1);
+                           ClickAt(list, RowPoint(list, 0, link.first - 3));
+                           ClickAt(list, RowPoint(list, 1, link.second));
                            return true;
                        },
                        [&] {
@@ -403,6 +388,64 @@ TEST_F(ManageDialogsTest, TheEditLinkRenamesTheRowsSubscription) {
     EXPECT_EQ(Count(), 3);
 }
 
+// Another browser window removes the first subscription and adds a new one
+// while this list still shows the old numbers: the edit and the removal
+// reach the subscriptions the rows show, not the ones now at their numbers.
+TEST_F(ManageDialogsTest, RowsKeepTheirSubscriptionsWhenAnotherWindowRenumbers) {
+    Seed(3);
+    ManageFeedsDialog dialog(&Button());
+    auto edit = [] { return FindDialog(L"编辑该RSS订阅"); };
+    auto renumber = [&](const wchar_t* added) {
+        RemoveSubscriptions(RssIni().c_str(), HistoryIni().c_str(), {false, true, true});
+        AppendSubscription(RssIni().c_str(), added, L"http://feeds.invalid/new.xml", -1, 1);
+    };
+    std::wstring renamedAddress;
+    std::vector<std::wstring> listedAfter;
+    RunManage(dialog,
+              {WhenFilled(dialog, 3),
+               [&] {
+                   renumber(L"新订阅");  // the list shows 1 2 3, the store holds 2 3 new
+                   HWND list = dialog.List();
+                   ClickAt(list, RowPoint(list, 1, DrawnLink(list, 1).first + 2));
+                   return true;
+               },
+               [&] {
+                   HWND window = edit();
+                   if (!window) return false;
+                   SetText(window, IDC_EDIT_TITLE, L"改名");
+                   PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_EDIT_OK, BN_CLICKED), 0);
+                   return true;
+               },
+               [&] {
+                   if (edit() || RowCount(dialog.List()) != 3) return false;
+                   renamedAddress = Stored(1, L"xmlUrl") + L" " + Stored(1, L"title");
+                   renumber(L"又一个");  // the list shows 改名 3 new, the store 3 new 又一个
+                   return true;
+               },
+               Tick(dialog, {2}), PressRemove(dialog), AnswerConfirmation(IDOK, nullptr),
+               [&] {
+                   if (RowCount(dialog.List()) != 2) return false;
+                   listedAfter = ListedTitles(dialog.List());
+                   return true;
+               }});
+    EXPECT_EQ(renamedAddress, L"http://feeds.invalid/2.xml 改名");
+    EXPECT_EQ(listedAfter, (std::vector<std::wstring>{Title(3), L"又一个"}));
+    EXPECT_EQ(Count(), 2);
+}
+
+// A corrupt count is bounded by the subscriptions the list holds, for the
+// fill and for the removal alike.
+TEST_F(ManageDialogsTest, ACorruptCountListsAndRemovesWhatTheStoreHolds) {
+    Seed(3);
+    WriteIniNumber(RssIni().c_str(), L"main", L"count", 2147483647);
+    ManageFeedsDialog dialog(&Button());
+    RunManage(dialog, {WhenFilled(dialog, 3), Tick(dialog, {1}), PressRemove(dialog),
+                       AnswerConfirmation(IDOK, nullptr), WhenFilled(dialog, 2)});
+    EXPECT_EQ(Count(), 2);
+    EXPECT_EQ(Stored(1, L"title"), Title(1));
+    EXPECT_EQ(Stored(2, L"title"), Title(3));
+}
+
 TEST_F(ManageDialogsTest, EditDialogRefuses31CharactersAndAcceptsAnEmptyTitle) {
     Seed(2);
     EditFeedDialog dialog(&Button());
@@ -419,7 +462,7 @@ TEST_F(ManageDialogsTest, EditDialogRefuses31CharactersAndAcceptsAnEmptyTitle) {
             PostMessageW(dialog.Window(), WM_COMMAND, MAKEWPARAM(IDC_EDIT_OK, BN_CLICKED), 0);
             return true;
         }});
-        code = dialog.Open(scene_->Host().Frame(), Title(2).c_str(), L"http://a/", 2);
+        code = dialog.Open(scene_->Host().Frame(), Listed(2, Title(2)));
     }
     EXPECT_EQ(code, IDC_EDIT_OK);
     EXPECT_EQ(status, StringResource(IDS_TITLE_TOO_LONG));
@@ -433,7 +476,7 @@ TEST_F(ManageDialogsTest, EditDialogRefuses31CharactersAndAcceptsAnEmptyTitle) {
             PostMessageW(dialog.Window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
             return true;
         }});
-        code = dialog.Open(scene_->Host().Frame(), L"", L"http://a/", 2);
+        code = dialog.Open(scene_->Host().Frame(), Listed(2, L""));
     }
     EXPECT_EQ(code, IDCANCEL);
     EXPECT_EQ(Stored(2, L"title"), L"");
