@@ -7,6 +7,7 @@
 #include "core/HostProtocol.h"
 #include "core/RssButton.h"
 #include "host/HostToolbar.h"
+#include "support/Patience.h"
 
 namespace {
 
@@ -19,11 +20,11 @@ void Pump(DWORD ms) {
     }
 }
 
-// Pumps this thread's messages until done() holds; false after 10 s.
+// Pumps this thread's messages until done() holds; false when it never does.
 template <class Done>
 bool PumpUntil(Done done) {
     for (DWORD start = GetTickCount(); !done();) {
-        if (GetTickCount() - start > 10000) return false;
+        if (GetTickCount() - start > kPatienceMs) return false;
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
