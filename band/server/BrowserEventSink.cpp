@@ -11,11 +11,11 @@ BrowserEventSink::~BrowserEventSink() {
 HRESULT BrowserEventSink::ConnectEvents(IWebBrowser2* browser) {
     if (EventsConnected()) return S_OK;
     if (!browser) return E_POINTER;
-    ComPtr<IConnectionPointContainer> container;
+    ComRef<IConnectionPointContainer> container;
     HRESULT hr = browser->QueryInterface(IID_IConnectionPointContainer,
                                          reinterpret_cast<void**>(container.Receive()));
     if (FAILED(hr)) return hr;
-    ComPtr<IConnectionPoint> point;
+    ComRef<IConnectionPoint> point;
     hr = container->FindConnectionPoint(DIID_DWebBrowserEvents2, point.Receive());
     if (FAILED(hr)) return hr;
     DWORD cookie = 0;

@@ -6,7 +6,7 @@
 #include <exdisp.h>
 #include <ocidl.h>
 
-#include "server/ComPtr.h"
+#include "common/ComRef.h"
 
 class BrowserEventSink {
 public:
@@ -41,6 +41,6 @@ private:
     };
 
     Dispatch dispatch_;
-    ComPtr<IConnectionPoint> point_;
+    ComRef<IConnectionPoint> point_;
     DWORD cookie_ = 0;
 };

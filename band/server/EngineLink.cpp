@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 #include <vector>
 
+#include "common/KernelHandle.h"
 #include "server/EngineProtocol.h"
 #include "server/Module.h"
 #include "server/UpdateBatch.h"
@@ -56,9 +57,8 @@ void EngineLink::RunEngine(const std::string& enginePath) {
     PROCESS_INFORMATION process = {};
     if (CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                        &process)) {
-        WaitForIdle(process.hProcess, kInputIdleWait);
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
+        KernelHandle engine(process.hProcess), thread(process.hThread);
+        WaitForIdle(engine.Get(), kInputIdleWait);
     }
 }
 

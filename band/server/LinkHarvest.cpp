@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 #include <string>
 
+#include "common/Bstr.h"
 #include "server/PageName.h"
 #include "server/ThreadCodePage.h"
 
@@ -14,28 +15,6 @@ const IID kIidXmlDomDocument = {
     0x2933bf81, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
 
 const wchar_t LinkHarvest::kLinkPath[] = L"//div[@id='item']/div[@id='title']/a/@href";
-
-namespace {
-
-// Owner of a BSTR.
-class Bstr {
-public:
-    explicit Bstr(const wchar_t* text = nullptr) : s_(text ? SysAllocString(text) : nullptr) {}
-    ~Bstr() { SysFreeString(s_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR Get() const { return s_; }
-    BSTR* Receive() {
-        SysFreeString(s_);
-        s_ = nullptr;
-        return &s_;
-    }
-
-private:
-    BSTR s_;
-};
-
-}  // namespace
 
 LinkHarvest::LinkHarvest() {
     CoCreateInstance(kClsidUrlHistory, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
@@ -70,12 +49,12 @@ void LinkHarvest::Harvest(const wchar_t* pageName) {
     if (FAILED(document_->load(source, &loaded)) || loaded != VARIANT_TRUE) return;
 
     Bstr query(kLinkPath);
-    ComPtr<IXMLDOMNodeList> links;
+    ComRef<IXMLDOMNodeList> links;
     if (FAILED(document_->selectNodes(query.Get(), links.Receive())) || !links) return;
     long count = 0;
     if (FAILED(links->get_length(&count))) return;
     for (long i = 0; i < count; ++i) {
-        ComPtr<IXMLDOMNode> node;
+        ComRef<IXMLDOMNode> node;
         if (SUCCEEDED(links->get_item(i, node.Receive())) && node) Record(node.Get());
     }
 }

@@ -8,7 +8,7 @@
 #include <msxml.h>
 #include <string>
 
-#include "server/ComPtr.h"
+#include "common/ComRef.h"
 
 // Missing from MinGW's import libraries.
 extern const CLSID kClsidUrlHistory;  // {3C374A40-BAE4-11CF-BF7D-00AA006946EE}
@@ -39,6 +39,6 @@ public:
 private:
     void Record(IXMLDOMNode* node);
 
-    ComPtr<IUrlHistoryStg> history_;
-    ComPtr<IXMLDOMDocument> document_;
+    ComRef<IUrlHistoryStg> history_;
+    ComRef<IXMLDOMDocument> document_;
 };

@@ -63,9 +63,9 @@ DWORD OptionsMenu::ShownInterval(DWORD stored) {
 }
 
 OptionsMenu::OptionsMenu(HINSTANCE module, const StyleSheetList& sheets) {
-    menu_ = LoadMenuA(module, MAKEINTRESOURCEA(IDR_OPTIONS_MENU));
+    menu_.Reset(LoadMenuA(module, MAKEINTRESOURCEA(IDR_OPTIONS_MENU)));
     if (!menu_) return;
-    popup_ = GetSubMenu(menu_, 0);
+    popup_ = GetSubMenu(menu_.Get(), 0);
     if (!popup_) return;
     UINT position = 0;
     for (const StyleSheetEntry& sheet : sheets.Entries()) {
@@ -77,8 +77,4 @@ OptionsMenu::OptionsMenu(HINSTANCE module, const StyleSheetList& sheets) {
                         ID_STYLE_SHEET_FIRST + settings.StyleSheet());
     CheckRadioByCommand(popup_, ID_INTERVAL_FIRST, ID_INTERVAL_LAST,
                         ID_INTERVAL_FIRST + ShownInterval(settings.UpdateInterval()));
-}
-
-OptionsMenu::~OptionsMenu() {
-    if (menu_) DestroyMenu(menu_);
 }

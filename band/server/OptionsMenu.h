@@ -5,14 +5,13 @@
 // update interval radio-checked.
 #include <windows.h>
 
+#include "common/MenuHandle.h"
+
 class StyleSheetList;
 
 class OptionsMenu {
 public:
     OptionsMenu(HINSTANCE module, const StyleSheetList& sheets);
-    ~OptionsMenu();
-    OptionsMenu(const OptionsMenu&) = delete;
-    OptionsMenu& operator=(const OptionsMenu&) = delete;
 
     // The popup to track; null when the menu resource is missing.
     HMENU Popup() const { return popup_; }
@@ -21,7 +20,7 @@ public:
     static DWORD ShownInterval(DWORD stored);
 
 private:
-    HMENU menu_ = nullptr;
+    MenuHandle menu_;
     HMENU popup_ = nullptr;
 };
 

@@ -116,7 +116,7 @@ STDMETHODIMP_(ULONG) RssBand::Release() {
 
 STDMETHODIMP RssBand::SetSite(IUnknown* site) {
     try {
-        site_.Reset(site);
+        site_.Assign(site);
         if (!site) {
             DestroyBandWindow();
             // Events after this point would reach an object that may soon be gone.
@@ -125,7 +125,7 @@ STDMETHODIMP RssBand::SetSite(IUnknown* site) {
             partner_ = nullptr;
             return S_OK;
         }
-        ComPtr<IServiceProvider> services;
+        ComRef<IServiceProvider> services;
         browser_.Reset();
         if (SUCCEEDED(site->QueryInterface(IID_IServiceProvider,
                                            reinterpret_cast<void**>(services.Receive())))) {
@@ -150,7 +150,7 @@ STDMETHODIMP RssBand::GetSite(REFIID riid, void** out) {
 }
 
 void RssBand::CreateBandWindow(IUnknown* site) {
-    ComPtr<IOleWindow> oleWindow;
+    ComRef<IOleWindow> oleWindow;
     if (FAILED(
             site->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(oleWindow.Receive())))) {
         return;
@@ -161,7 +161,7 @@ void RssBand::CreateBandWindow(IUnknown* site) {
     DestroyBandWindow();
     RECT rect = {};
     GetClientRect(host, &rect);
-    bandWindow_ = new BandSplitterWindow(browser_.Get());
+    bandWindow_.reset(new BandSplitterWindow(browser_.Get()));
     bandWindow_->Create(host, rect, kBandWindowStyle);
 }
 
@@ -169,8 +169,7 @@ void RssBand::DestroyBandWindow() {
     if (!bandWindow_) return;
     if (partner_ && IsWindow(partner_)) SendMessageA(partner_, WM_RSS_PARTNER_ATTACH, 0, 0);
     bandWindow_->Destroy();
-    delete bandWindow_;
-    bandWindow_ = nullptr;
+    bandWindow_.reset();
 }
 
 HWND RssBand::BandWindow() const {

@@ -7,9 +7,11 @@
 #include <ocidl.h>
 #include <shlobj.h>
 
+#include <memory>
+
 #include "RssLib.h"
+#include "common/ComRef.h"
 #include "server/BrowserEventSink.h"
-#include "server/ComPtr.h"
 #include "server/RssBandDispatch.h"
 
 class BandSplitterWindow;
@@ -101,9 +103,9 @@ private:
     IUnknown* outer_;
     LONG references_ = 1;
 
-    ComPtr<IUnknown> site_;
-    ComPtr<IWebBrowser2> browser_;
-    BandSplitterWindow* bandWindow_ = nullptr;
+    ComRef<IUnknown> site_;
+    ComRef<IWebBrowser2> browser_;
+    std::unique_ptr<BandSplitterWindow> bandWindow_;
     bool dirty_ = false;
     bool navigating_ = false;
     DWORD lastPartnerRequest_ = 0;

@@ -2,7 +2,7 @@
 
 HRESULT RssBandDispatch::LoadTypeInfo() {
     if (typeInfo_) return S_OK;
-    ComPtr<ITypeLib> library;
+    ComRef<ITypeLib> library;
     HRESULT hr = LoadRegTypeLib(LIBID_RSSLib, 1, 0, LOCALE_NEUTRAL, library.Receive());
     if (FAILED(hr)) return hr;
     return library->GetTypeInfoOfGuid(IID_IRssBand, typeInfo_.Receive());

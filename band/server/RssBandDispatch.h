@@ -2,7 +2,7 @@
 // IRssBand's IDispatch, answered from the registered type library RSSLib.
 // The interface has no members, so every name and member is unknown.
 #include "RssLib.h"
-#include "server/ComPtr.h"
+#include "common/ComRef.h"
 
 class RssBandDispatch : public IRssBand {
 public:
@@ -16,5 +16,5 @@ public:
 private:
     HRESULT LoadTypeInfo();
 
-    ComPtr<ITypeInfo> typeInfo_;
+    ComRef<ITypeInfo> typeInfo_;
 };

@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "RssLib.h"
+#include "common/Bstr.h"
+#include "common/ComRef.h"
+#include "common/RegKeyHandle.h"
 #include "server/Module.h"
 
 namespace {
@@ -155,21 +158,20 @@ HRESULT WriteEntry(const KeyEntry& entry, const Expander& expand) {
         LONG deleted = SHDeleteKeyW(entry.root, entry.path);
         if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) return FromWin32(deleted);
     }
-    HKEY key = nullptr;
+    RegKeyHandle key;
     LONG error = RegCreateKeyExW(entry.root, entry.path, 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                                 nullptr, &key, nullptr);
+                                 nullptr, key.Receive(), nullptr);
     if (error != ERROR_SUCCESS) return FromWin32(error);
-    if (entry.defaultValue) error = SetString(key, nullptr, expand(entry.defaultValue));
+    if (entry.defaultValue) error = SetString(key.Get(), nullptr, expand(entry.defaultValue));
     for (const NamedValue& value : entry.values) {
         if (error != ERROR_SUCCESS) break;
         if (value.text) {
-            error = SetString(key, value.name, expand(value.text));
+            error = SetString(key.Get(), value.name, expand(value.text));
         } else {
-            error = RegSetValueExW(key, value.name, 0, REG_DWORD,
+            error = RegSetValueExW(key.Get(), value.name, 0, REG_DWORD,
                                    reinterpret_cast<const BYTE*>(&value.number), sizeof(DWORD));
         }
     }
-    RegCloseKey(key);
     return FromWin32(error);
 }
 
@@ -181,21 +183,21 @@ HRESULT FromRemoval(LONG error) {
 HRESULT RemoveEntry(const KeyEntry& entry) {
     if (entry.mark == Mark::Keep) return S_OK;
     if (entry.mark == Mark::Replace) return FromRemoval(SHDeleteKeyW(entry.root, entry.path));
-    HKEY key = nullptr;
-    LONG error = RegOpenKeyExW(entry.root, entry.path, 0, KEY_READ | KEY_WRITE, &key);
+    RegKeyHandle key;
+    LONG error = RegOpenKeyExW(entry.root, entry.path, 0, KEY_READ | KEY_WRITE, key.Receive());
     if (error != ERROR_SUCCESS) return FromRemoval(error);
     for (const NamedValue& value : entry.values) {
-        error = RegDeleteValueW(key, value.name);
+        error = RegDeleteValueW(key.Get(), value.name);
         if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) break;
         error = ERROR_SUCCESS;
     }
     DWORD subkeys = 0;
     DWORD values = 0;
     if (error == ERROR_SUCCESS) {
-        error = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+        error = RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
                                  &values, nullptr, nullptr, nullptr, nullptr);
     }
-    RegCloseKey(key);
+    key.Reset();
     if (error != ERROR_SUCCESS) return FromWin32(error);
     // Someone else's subkeys or values below ours stay, and so does the key.
     bool onlyDefault = values == 0 || (values == 1 && entry.defaultValue);
@@ -203,42 +205,38 @@ HRESULT RemoveEntry(const KeyEntry& entry) {
     return FromRemoval(RegDeleteKeyW(entry.root, entry.path));
 }
 
-HRESULT LoadOwnTypeLib(ITypeLib** library, std::wstring* path) {
+HRESULT LoadOwnTypeLib(ComRef<ITypeLib>& library, std::wstring* path) {
     *path = ModulePath();
     if (path->empty()) return HRESULT_FROM_WIN32(GetLastError());
-    return LoadTypeLibEx(path->c_str(), REGKIND_NONE, library);
+    return LoadTypeLibEx(path->c_str(), REGKIND_NONE, library.Receive());
 }
 
 HRESULT RegisterOwnTypeLib() {
-    ITypeLib* library = nullptr;
+    ComRef<ITypeLib> library;
     std::wstring path;
-    HRESULT hr = LoadOwnTypeLib(&library, &path);
+    HRESULT hr = LoadOwnTypeLib(library, &path);
     if (FAILED(hr)) return hr;
-    hr = RegisterTypeLib(library, const_cast<wchar_t*>(path.c_str()), nullptr);
-    library->Release();
-    return hr;
+    return RegisterTypeLib(library.Get(), const_cast<wchar_t*>(path.c_str()), nullptr);
 }
 
 HRESULT UnregisterOwnTypeLib() {
-    ITypeLib* library = nullptr;
+    ComRef<ITypeLib> library;
     std::wstring path;
-    HRESULT hr = LoadOwnTypeLib(&library, &path);
+    HRESULT hr = LoadOwnTypeLib(library, &path);
     if (FAILED(hr)) return hr;
     TLIBATTR* attributes = nullptr;
     hr = library->GetLibAttr(&attributes);
     if (SUCCEEDED(hr)) {
         // A library that is not registered (any more) is already where we want it.
-        BSTR registered = nullptr;
+        Bstr registered;
         if (SUCCEEDED(QueryPathOfRegTypeLib(attributes->guid, attributes->wMajorVerNum,
                                             attributes->wMinorVerNum, attributes->lcid,
-                                            &registered))) {
-            SysFreeString(registered);
+                                            registered.Receive()))) {
             hr = UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum,
                                    attributes->wMinorVerNum, attributes->lcid, attributes->syskind);
         }
         library->ReleaseTLibAttr(attributes);
     }
-    library->Release();
     return hr;
 }
 

@@ -11,11 +11,7 @@ SettingsKey::SettingsKey() {
     LONG status =
         RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
-    if (status == ERROR_SUCCESS) key_ = key;
-}
-
-SettingsKey::~SettingsKey() {
-    if (key_) RegCloseKey(key_);
+    if (status == ERROR_SUCCESS) key_.Reset(key);
 }
 
 DWORD SettingsKey::ReadDword(const char* name, DWORD fallback) const {
@@ -24,14 +20,14 @@ DWORD SettingsKey::ReadDword(const char* name, DWORD fallback) const {
     DWORD value = 0;
     DWORD size = sizeof(value);
     LONG status =
-        RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+        RegQueryValueExA(key_.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(value)) return fallback;
     return value;
 }
 
 bool SettingsKey::WriteDword(const char* name, DWORD value) {
     if (!key_) return false;
-    return RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+    return RegSetValueExA(key_.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                           sizeof(value)) == ERROR_SUCCESS;
 }
 

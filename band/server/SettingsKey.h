@@ -4,6 +4,8 @@
 // bands and the engine always see each other's last write.
 #include <windows.h>
 
+#include "common/RegKeyHandle.h"
+
 extern const char kSettingsKeyPath[];
 extern const char kStyleSheetValue[];      // "CSS": style sheet command - 11000
 extern const char kUpdateIntervalValue[];  // "UpdateInterval": minutes, 0 = never
@@ -14,11 +16,8 @@ const DWORD kDefaultUpdateInterval = 30;
 class SettingsKey {
 public:
     SettingsKey();
-    ~SettingsKey();
-    SettingsKey(const SettingsKey&) = delete;
-    SettingsKey& operator=(const SettingsKey&) = delete;
 
-    bool IsOpen() const { return key_ != nullptr; }
+    bool IsOpen() const { return static_cast<bool>(key_); }
 
     // A missing value, one of another type or size, or a closed key gives
     // the fallback.
@@ -32,5 +31,5 @@ public:
     DWORD UpdateInterval() const { return ReadDword(kUpdateIntervalValue, kDefaultUpdateInterval); }
 
 private:
-    HKEY key_ = nullptr;
+    RegKeyHandle key_;
 };

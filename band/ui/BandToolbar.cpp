@@ -30,8 +30,8 @@ int FontHeight(HWND toolbar) {
 }  // namespace
 
 BandToolbar::~BandToolbar() {
+    // The control may outlive the list only while it is destroyed.
     if (toolbar_ && IsWindow(toolbar_)) SendMessageA(toolbar_, TB_SETIMAGELIST, 0, 0);
-    if (images_) ImageList_Destroy(images_);
 }
 
 HWND BandToolbar::Create(HWND pane) {
@@ -41,9 +41,12 @@ HWND BandToolbar::Create(HWND pane) {
     if (!toolbar_) return nullptr;
     SendMessageA(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     int height = std::max(kImageSize, FontHeight(toolbar_));
-    images_ = ImageList_LoadImageA(Module::Instance(), MAKEINTRESOURCEA(IDB_TOOLBAR), kImageSize, 1,
-                                   CLR_DEFAULT, IMAGE_BITMAP, LR_CREATEDIBSECTION | LR_DEFAULTSIZE);
-    if (images_) SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
+    images_.Reset(ImageList_LoadImageA(Module::Instance(), MAKEINTRESOURCEA(IDB_TOOLBAR),
+                                       kImageSize, 1, CLR_DEFAULT, IMAGE_BITMAP,
+                                       LR_CREATEDIBSECTION | LR_DEFAULTSIZE));
+    if (images_) {
+        SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.Get()));
+    }
     AddButtons(height);
     PrepareButtons();
     return toolbar_;

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "common/ImageListHandle.h"
+
 class StyleSheetList;
 
 class BandToolbar {
@@ -38,5 +40,5 @@ private:
     void PrepareButtons() const;
 
     HWND toolbar_ = nullptr;
-    HIMAGELIST images_ = nullptr;
+    ImageListHandle images_;
 };

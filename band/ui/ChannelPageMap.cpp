@@ -2,17 +2,16 @@
 
 #include <oleauto.h>
 
+#include "common/Bstr.h"
+
 namespace {
 const size_t kInitialBins = 17;
 
 bool SamePage(const std::wstring& a, const std::wstring& b) {
     // VarBstrCmp reads the lengths in front of BSTRs: hand it real ones.
-    BSTR left = SysAllocStringLen(a.data(), static_cast<UINT>(a.size()));
-    BSTR right = SysAllocStringLen(b.data(), static_cast<UINT>(b.size()));
-    bool same = left && right && VarBstrCmp(left, right, LOCALE_USER_DEFAULT, 0) == VARCMP_EQ;
-    SysFreeString(left);
-    SysFreeString(right);
-    return same;
+    Bstr left(a), right(b);
+    return left.Get() && right.Get() &&
+           VarBstrCmp(left.Get(), right.Get(), LOCALE_USER_DEFAULT, 0) == VARCMP_EQ;
 }
 }  // namespace
 

@@ -29,15 +29,13 @@ CommandBarMenu::CommandBarMenu(HINSTANCE module, UINT toolbarId) : module_(modul
     for (WORD command : layout.Commands()) {
         if (command) toolbarCommands_.push_back(command);
     }
-    images_ = ImageList_LoadImageA(module, MAKEINTRESOURCEA(toolbarId), kImageSize, 1, kToolbarMask,
-                                   IMAGE_BITMAP, LR_CREATEDIBSECTION);
-    font_ = CreateMenuFont();
+    images_.Reset(ImageList_LoadImageA(module, MAKEINTRESOURCEA(toolbarId), kImageSize, 1,
+                                       kToolbarMask, IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    font_.Reset(CreateMenuFont());
 }
 
 CommandBarMenu::~CommandBarMenu() {
     Destroy();
-    if (images_) ImageList_Destroy(images_);
-    if (font_) DeleteObject(font_);
 }
 
 UINT CommandBarMenu::Track(HWND pane, HMENU popup, POINT at) {
@@ -98,7 +96,7 @@ void CommandBarMenu::Measure(MEASUREITEMSTRUCT* measure) {
     if (measure->itemData >= items_.size()) return;
     const Item& item = items_[measure->itemData];
     HDC dc = GetDC(Handle());
-    HGDIOBJ old = font_ ? SelectObject(dc, font_) : nullptr;
+    HGDIOBJ old = font_.Get() ? SelectObject(dc, font_.Get()) : nullptr;
     SIZE size = {};
     GetTextExtentPoint32A(dc, item.text.c_str(), static_cast<int>(item.text.size()), &size);
     if (old) SelectObject(dc, old);
@@ -116,10 +114,10 @@ void CommandBarMenu::Draw(const DRAWITEMSTRUCT* draw) const {
     FillRect(draw->hDC, &rect, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
     if (item.image >= 0 && images_) {
         int top = rect.top + (rect.bottom - rect.top - kImageSize) / 2;
-        ImageList_Draw(images_, item.image, draw->hDC, rect.left + kGap, top,
+        ImageList_Draw(images_.Get(), item.image, draw->hDC, rect.left + kGap, top,
                        grey ? ILD_BLEND50 : ILD_TRANSPARENT);
     }
-    HGDIOBJ old = font_ ? SelectObject(draw->hDC, font_) : nullptr;
+    HGDIOBJ old = font_.Get() ? SelectObject(draw->hDC, font_.Get()) : nullptr;
     SetBkMode(draw->hDC, TRANSPARENT);
     SetTextColor(draw->hDC, GetSysColor(grey       ? COLOR_GRAYTEXT
                                         : selected ? COLOR_HIGHLIGHTTEXT

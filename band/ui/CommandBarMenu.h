@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/FontHandle.h"
+#include "common/ImageListHandle.h"
 #include "ui/Window.h"
 
 class CommandBarMenu : public Window {
@@ -40,7 +42,7 @@ private:
 
     HINSTANCE module_;
     std::vector<UINT> toolbarCommands_;
-    HIMAGELIST images_ = nullptr;
-    HFONT font_ = nullptr;
+    ImageListHandle images_;
+    FontHandle font_;
     std::vector<Item> items_;
 };

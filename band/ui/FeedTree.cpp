@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/GdiObject.h"
 #include "res/resource.h"
 #include "server/EngineLink.h"
 #include "server/EngineProtocol.h"
@@ -48,18 +49,17 @@ FeedTree::FeedTree(const EngineLink& engine) : engine_(engine) {}
 FeedTree::~FeedTree() {
     // The control may outlive its image list only while it is destroyed.
     if (tree_ && IsWindow(tree_)) TreeView_SetImageList(tree_, nullptr, TVSIL_NORMAL);
-    if (images_) ImageList_Destroy(images_);
 }
 
 HWND FeedTree::Create(HWND pane) {
     tree_ = CreateWindowExA(kTreeExStyle, WC_TREEVIEWA, nullptr, kTreeStyle, CW_USEDEFAULT,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, pane, nullptr,
                             Module::Instance(), nullptr);
-    images_ = ImageList_Create(16, 16, ILC_COLOR24, 0, 8);
-    HBITMAP bitmap = LoadBitmapA(Module::Instance(), MAKEINTRESOURCEA(IDB_TREE));
-    if (images_ && bitmap) ImageList_Add(images_, bitmap, nullptr);
-    if (bitmap) DeleteObject(bitmap);
-    if (tree_ && images_) TreeView_SetImageList(tree_, images_, TVSIL_NORMAL);
+    images_.Reset(ImageList_Create(16, 16, ILC_COLOR24, 0, 8));
+    // The list keeps a copy of the pictures.
+    GdiObject<HBITMAP> bitmap(LoadBitmapA(Module::Instance(), MAKEINTRESOURCEA(IDB_TREE)));
+    if (images_ && bitmap) ImageList_Add(images_.Get(), bitmap.Get(), nullptr);
+    if (tree_ && images_) TreeView_SetImageList(tree_, images_.Get(), TVSIL_NORMAL);
     return tree_;
 }
 

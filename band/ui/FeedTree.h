@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <string>
 
+#include "common/ImageListHandle.h"
 #include "ui/ChannelPageMap.h"
 #include "ui/NodeItemMap.h"
 
@@ -84,7 +85,7 @@ private:
 
     const EngineLink& engine_;
     HWND tree_ = nullptr;
-    HIMAGELIST images_ = nullptr;
+    ImageListHandle images_;
     NodeItemMap nodes_;
     ChannelPageMap pages_;
 };

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include "common/Bstr.h"
+#include "common/MenuHandle.h"
 #include "res/resource.h"
 #include "server/EngineProtocol.h"
 #include "server/EngineVersion.h"
@@ -288,10 +290,9 @@ void FeedTreePane::ShowChannelPage(int mode, bool refresh) {
     if (status_) InvalidateRect(status_, nullptr, TRUE);
     if (mode == kStatusOnly) return;
     if (mode == kShowUnlessOnWeb && browser_) {
-        BSTR location = nullptr;
-        bool onWeb = SUCCEEDED(browser_->get_LocationURL(&location)) && location &&
-                     wcsncmp(location, L"http", 4) == 0;
-        SysFreeString(location);
+        Bstr location;
+        bool onWeb = SUCCEEDED(browser_->get_LocationURL(location.Receive())) && location.Get() &&
+                     wcsncmp(location.Get(), L"http", 4) == 0;
         if (onWeb) return;
     }
     HTREEITEM selected = tree_.Selected();
@@ -307,14 +308,13 @@ void FeedTreePane::ShowChannelPage(int mode, bool refresh) {
         return;
     }
     if (selected != pending_ || !browser_) return;
-    BSTR url = SysAllocString(FromThreadAnsi(path).c_str());
-    browser_->Navigate(url, nullptr, nullptr, nullptr, nullptr);
+    Bstr url(FromThreadAnsi(path).c_str());
+    browser_->Navigate(url.Get(), nullptr, nullptr, nullptr, nullptr);
     if (refresh) {
         browser_->Refresh();
     } else {
-        browser_->Navigate(url, nullptr, nullptr, nullptr, nullptr);
+        browser_->Navigate(url.Get(), nullptr, nullptr, nullptr, nullptr);
     }
-    SysFreeString(url);
     pending_ = nullptr;
 }
 
@@ -513,9 +513,8 @@ void FeedTreePane::MarkSubtreeRead(HTREEITEM item) {
 
 void FeedTreePane::OpenDirectory() {
     if (!browser_) return;
-    BSTR url = SysAllocString(kFeedDirectoryUrl);
-    browser_->Navigate(url, nullptr, nullptr, nullptr, nullptr);
-    SysFreeString(url);
+    Bstr url(kFeedDirectoryUrl);
+    browser_->Navigate(url.Get(), nullptr, nullptr, nullptr, nullptr);
 }
 
 void FeedTreePane::ChooseStyle(UINT id) {
@@ -529,15 +528,14 @@ LRESULT FeedTreePane::OnContextMenu() {
     GetCursorPos(&cursor);
     HTREEITEM hit = tree_.HitTest(cursor);
     tree_.Select(hit);
-    HMENU menu = LoadMenuA(Module::Instance(), MAKEINTRESOURCEA(IDR_TREE_MENU));
+    MenuHandle menu(LoadMenuA(Module::Instance(), MAKEINTRESOURCEA(IDR_TREE_MENU)));
     if (!menu) return 0;
-    HMENU popup = GetSubMenu(menu, 0);
+    HMENU popup = GetSubMenu(menu.Get(), 0);
     UINT state = MF_BYCOMMAND | (hit ? MF_ENABLED : MF_GRAYED);
     EnableMenuItem(popup, ID_DELETE, state);
     EnableMenuItem(popup, ID_PROPERTIES, state);
     CommandBarMenu bar(Module::Instance(), IDR_TOOLBAR);
     UINT command = bar.Track(Handle(), popup, cursor);
-    DestroyMenu(menu);
     PostMessageA(Handle(), WM_COMMAND, command, 0);
     return 0;
 }

@@ -9,7 +9,7 @@
 #include <deque>
 #include <vector>
 
-#include "server/ComPtr.h"
+#include "common/ComRef.h"
 #include "server/EngineLink.h"
 #include "server/LinkHarvest.h"
 #include "server/StyleSheetList.h"
@@ -80,7 +80,7 @@ private:
     // True while the pane handles this very record of an engine batch.
     bool IsBatchRecord(UINT message, WPARAM wParam, LPARAM lParam) const;
 
-    ComPtr<IWebBrowser2> browser_;
+    ComRef<IWebBrowser2> browser_;
     EngineLink engine_;
     LinkHarvest harvest_;
     StyleSheetList sheets_;

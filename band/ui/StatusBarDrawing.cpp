@@ -1,5 +1,6 @@
 #include "ui/StatusBarDrawing.h"
 
+#include "common/GdiObject.h"
 #include "res/resource.h"
 #include "server/Module.h"
 
@@ -12,9 +13,8 @@ const int kIconIndent = 5;
 void FillProgress(HDC dc, const RECT& rect, int progress) {
     RECT done = rect;
     done.right = rect.left + (rect.right - rect.left) * progress / kMaxProgress;
-    HBRUSH brush = CreateSolidBrush(kProgressColour);
-    FillRect(dc, &done, brush);
-    DeleteObject(brush);
+    GdiObject<HBRUSH> brush(CreateSolidBrush(kProgressColour));
+    FillRect(dc, &done, brush.Get());
 }
 
 }  // namespace

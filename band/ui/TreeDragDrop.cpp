@@ -4,10 +4,6 @@
 #include "server/EngineProtocol.h"
 #include "ui/FeedTree.h"
 
-TreeDragDrop::~TreeDragDrop() {
-    if (dragImage_) ImageList_Destroy(dragImage_);
-}
-
 // ---- moving inside the tree
 
 void TreeDragDrop::Begin(HTREEITEM item, POINT dragPoint) {
@@ -16,11 +12,11 @@ void TreeDragDrop::Begin(HTREEITEM item, POINT dragPoint) {
     dragged_ = item;
     target_ = nullptr;
     savedCursor_ = GetCursor();
-    dragImage_ = TreeView_CreateDragImage(tree, item);
+    dragImage_.Reset(TreeView_CreateDragImage(tree, item));
     SetCapture(pane_);
     dragging_ = true;
     if (dragImage_) {
-        ImageList_BeginDrag(dragImage_, 0, 0, 0);
+        ImageList_BeginDrag(dragImage_.Get(), 0, 0, 0);
         ImageList_DragEnter(tree, dragPoint.x, dragPoint.y);
     }
     allowed_ = false;
@@ -97,8 +93,7 @@ void TreeDragDrop::EndDragImage() {
     if (!dragImage_) return;
     ImageList_DragLeave(tree_.Handle());
     ImageList_EndDrag();
-    ImageList_Destroy(dragImage_);
-    dragImage_ = nullptr;
+    dragImage_.Reset();
 }
 
 // ---- text from outside the band

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "common/ImageListHandle.h"
+
 class EngineLink;
 class FeedTree;
 
@@ -23,7 +25,6 @@ public:
     enum Direction { kNone = 0, kUp = 1, kDown = 2 };
 
     TreeDragDrop(FeedTree& tree, const EngineLink& engine) : tree_(tree), engine_(engine) {}
-    ~TreeDragDrop();
     TreeDragDrop(const TreeDragDrop&) = delete;
     TreeDragDrop& operator=(const TreeDragDrop&) = delete;
 
@@ -71,7 +72,7 @@ private:
     HTREEITEM dragged_ = nullptr;
     HTREEITEM target_ = nullptr;
     bool allowed_ = false;
-    HIMAGELIST dragImage_ = nullptr;
+    ImageListHandle dragImage_;
     HCURSOR savedCursor_ = nullptr;
 
     bool outside_ = false;

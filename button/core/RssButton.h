@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "core/ComRef.h"
-#include "core/IconHandle.h"
+#include "common/ComRef.h"
+#include "common/IconHandle.h"
 #include "core/OwnerDrawMenu.h"
 #include "core/ToolbarButton.h"
 #include "core/WorkerThread.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/ComRef.h"
+#include "common/ComRef.h"
 #include "core/HostRecord.h"
 #include "core/ToolbarHost.h"
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "dialogs/FontHandle.h"
+#include "common/FontHandle.h"
 
 // Pieces that the add dialogs share: texts, the bold header, the reader
 // choice and the title rule.

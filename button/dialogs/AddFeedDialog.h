@@ -1,9 +1,9 @@
 #pragma once
 #include <windows.h>
 
+#include "common/FontHandle.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWorker.h"
-#include "dialogs/FontHandle.h"
 #include "dialogs/LoadedFeed.h"
 
 // "添加RSS订阅" (template 103): adds the one feed that the page advertises.

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "common/FontHandle.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWorker.h"
-#include "dialogs/FontHandle.h"
 #include "dialogs/LoadedFeed.h"
 #include "dialogs/WindowSubclass.h"
 #include "page/FeedLink.h"

@@ -3,9 +3,9 @@
 
 #include <string>
 
+#include "common/FontHandle.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWorker.h"
-#include "dialogs/FontHandle.h"
 #include "dialogs/LoadedFeed.h"
 #include "feeds/FeedAddress.h"
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "common/FontHandle.h"
 #include "dialogs/CustomAddDialog.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/DialogWorker.h"
-#include "dialogs/FontHandle.h"
 #include "dialogs/WindowSubclass.h"
 #include "feeds/SubscriptionStore.h"
 

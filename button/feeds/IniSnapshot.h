@@ -22,8 +22,6 @@ public:
     explicit IniSnapshot(const IniText& text);
 
     bool Loaded() const { return loaded_; }
-    // How many keys the file holds.
-    size_t Size() const { return values_.size(); }
     // The value cut to maxLength characters, or fallback when missing.
     std::wstring Get(const wchar_t* section, const wchar_t* key, const wchar_t* fallback = L"",
                      size_t maxLength = 259) const;

@@ -13,6 +13,7 @@
 #include "feeds/IniText.h"
 #include "feeds/StoreFile.h"
 #include "feeds/StoreLock.h"
+#include "feeds/SubscriptionStore.h"
 #include "res/resource.h"
 
 namespace {
@@ -31,9 +32,7 @@ int ExportOpmlFile(const wchar_t* rssIni, const wchar_t* opmlFile) {
         if (!text.Load(rssIni) || !text.Existed()) return -1;
     }
     IniSnapshot rss(text);
-    long count = rss.GetNumber(L"main", L"count", 0);
-    // Every subscription has keys of its own: a corrupt count reaches no further.
-    if (count > static_cast<long>(rss.Size())) count = static_cast<long>(rss.Size());
+    int count = BoundedCount(rss);
     wchar_t folder[MAX_PATH] = L"";
     RssDataPath(folder, nullptr);
     OpmlWriter writer(ListTitle());

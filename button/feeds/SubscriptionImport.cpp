@@ -193,9 +193,10 @@ void Store(const wchar_t* rssIni, const wchar_t* historyIni, const OpmlReader& r
     if (!lock.Held() || !text.Load(rssIni)) return;
     if (text.Existed() && !IsWritableFile(rssIni)) return;
     IniSnapshot rss(text);
-    long count = rss.GetNumber(kMain, L"count", 0);
-    // A count beyond the keys in the file is not one to number after.
-    if (count < 0 || static_cast<size_t>(count) > rss.Size()) return;
+    // A corrupt count is not one to number after: the new ones follow the
+    // last section the list holds, as an add dialog's would.
+    int count = BoundedCount(rss);
+    if (count < 0) return;
     std::unordered_set<std::wstring> known;
     for (int number = 1; number <= count; ++number) {
         std::wstring address = rss.Get(NumberedSection(L"rss", number).c_str(), L"xmlUrl");
@@ -207,7 +208,7 @@ void Store(const wchar_t* rssIni, const wchar_t* historyIni, const OpmlReader& r
         summary.stored = true;
         return;
     }
-    int first = static_cast<int>(count) + 1;
+    int first = count + 1;
     int last = first + static_cast<int>(added.size()) - 1;
     DropLeftovers(historyIni, first, last);
     text.SetText(StoreTextWith(text.Text(), first, added));

@@ -104,9 +104,7 @@ void RefreshStale(const wchar_t* rssIni, const DownloadCancel* stop) {
 
 void RefreshImported(const wchar_t* rssIni, const DownloadCancel* stop) {
     IniSnapshot rss(rssIni);
-    // Each subscription has keys of its own: a corrupt count reaches no further.
-    long count = rss.GetNumber(L"main", L"count", 0);
-    if (count > static_cast<long>(rss.Size())) count = static_cast<long>(rss.Size());
+    int count = BoundedCount(rss);
     for (int number = 1; number <= count && !Stopped(stop); ++number) {
         if (WasImported(rss, number) && !FileExists(FeedCachePath(number).c_str()))
             RefreshSubscription(rssIni, number, stop);

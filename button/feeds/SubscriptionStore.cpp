@@ -61,12 +61,6 @@ void MoveSubscription(const wchar_t* rssIni, const wchar_t* historyIni, int from
     MoveReadMarks(historyIni, from, to);
 }
 
-int BoundedCount(const IniSnapshot& rss) {
-    long count = rss.GetNumber(kMain, kCount, 0);
-    long present = rss.HighestNumberedSection(L"rss");
-    return static_cast<int>(count < present ? count : present);
-}
-
 bool IsListed(const IniSnapshot& rss, int number, const ListedSubscription& listed) {
     std::wstring section = RssSection(number);
     return rss.Get(section.c_str(), L"title") == listed.title &&
@@ -93,6 +87,12 @@ void DropSubscription(const wchar_t* rssIni, const wchar_t* historyIni, int numb
     DeleteFileW(FeedCachePath(number).c_str());
 }
 }  // namespace
+
+int BoundedCount(const IniSnapshot& rss) {
+    long count = rss.GetNumber(kMain, kCount, 0);
+    long present = rss.HighestNumberedSection(L"rss");
+    return static_cast<int>(count < present ? count : present);
+}
 
 void EnsureStoreFiles(const wchar_t* rssIni, const wchar_t* historyIni) {
     if (!FileExists(rssIni)) {

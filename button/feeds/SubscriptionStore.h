@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+class IniSnapshot;
+
 // The subscription list "rss.ini": [main] count and one section [rssN] per
 // subscription (title, xmlUrl, htmlUrl, updTime), numbered 1..N without gaps.
 // Every operation reads and writes the files at the moment it runs.
@@ -21,6 +23,8 @@ int ReadCount(const wchar_t* rssIni, int fallback = 0);
 // that a corrupt count (2147483647) cannot send a walk over the numbers into
 // billions of reads. 0 when the list has no count.
 int ReadBoundedCount(const wchar_t* rssIni);
+// The same for a list already read.
+int BoundedCount(const IniSnapshot& rss);
 
 // A subscription as a list showed it: its number then, and what identifies
 // it when the numbers have moved since (another browser window added or

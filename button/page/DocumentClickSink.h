@@ -3,7 +3,7 @@
 #include <mshtml.h>
 #include <ocidl.h>
 
-#include "core/ComRef.h"
+#include "common/ComRef.h"
 
 // HTMLDocumentEvents2, which MinGW's uuid library does not carry.
 extern const IID kHtmlDocumentEvents2;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/ComRef.h"
+#include "common/ComRef.h"
 
 // Small steps from the button's browser to the page it shows. Each answers
 // false when any browser or document call fails; nothing is reported.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ButtonBenchmark.h"
 #include "core/ButtonMenu.h"
 #include "core/MenuItemQueries.h"
 #include "core/OwnerDrawMenu.h"
@@ -16,14 +17,10 @@
 #include "feeds/StoreFile.h"
 #include "core/ToolbarEnvironment.h"
 
+using namespace benchmark;
+
 namespace {
 constexpr int kRuns = 15;
-
-std::wstring DataFile(const wchar_t* name) {
-    wchar_t path[MAX_PATH] = L"";
-    RssDataPath(path, name);
-    return path;
-}
 
 void WriteStore(int count) {
     std::wstring rss = DataFile(L"rss.ini");
@@ -49,17 +46,6 @@ void WriteStore(int count) {
                            L"http://example.invalid/articles/" + std::to_wstring(n * 100 + k));
         }
     }
-}
-
-double Milliseconds(const LARGE_INTEGER& start, const LARGE_INTEGER& end) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * (end.QuadPart - start.QuadPart) / frequency.QuadPart;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // The whole build; copy receives the share of the owner-drawn copy.
@@ -98,12 +84,7 @@ double TimeIcons(int number, const std::wstring& history) {
 }  // namespace
 
 int main() {
-    std::wstring folder = DataFile(L"");
-    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-    std::wstring saved = folder + L".benchmark-saved";
-    bool moved = MoveFileW(folder.c_str(), saved.c_str()) != FALSE;
-    CreateDirectoryW(folder.c_str(), nullptr);
-
+    DataFolderAside aside;
     std::printf("menu build (median of %d runs), 15-item caches:\n", kRuns);
     double first = 0;
     for (int count : {10, 60, 240}) {
@@ -123,17 +104,5 @@ int main() {
             "15 item icons %6.2f ms\n",
             count, median, first > 0 ? median / first : 0.0, Median(copies), Median(icons));
     }
-
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-    if (moved) MoveFileW(saved.c_str(), folder.c_str());
     return 0;
 }

@@ -10,25 +10,21 @@
 #include <string>
 #include <vector>
 
+#include "ButtonBenchmark.h"
 #include "core/ButtonMenu.h"
 #include "core/OwnerDrawMenu.h"
-#include "core/ToolbarEnvironment.h"
 #include "feeds/FeedCache.h"
 #include "feeds/FeedCacheWriter.h"
 #include "feeds/SubscriptionExport.h"
 #include "feeds/SubscriptionImport.h"
 #include "feeds/SubscriptionStore.h"
 
+using namespace benchmark;
+
 namespace {
 constexpr int kMenuRuns = 21;
 constexpr int kImportRuns = 7;
 constexpr int kImported = 1000;
-
-std::wstring DataFile(const wchar_t* name) {
-    wchar_t path[MAX_PATH] = L"";
-    RssDataPath(path, name);
-    return path;
-}
 
 std::wstring TempFile(const wchar_t* name) {
     wchar_t folder[MAX_PATH] = L"";
@@ -83,17 +79,6 @@ void WriteCaches(int count) {
                                L"http://example.invalid/articles/" + std::to_wstring(k)});
     }
     for (int n = 1; n <= count; ++n) WriteFeedCacheFile(FeedCachePath(n).c_str(), cache);
-}
-
-double Milliseconds(const LARGE_INTEGER& start, const LARGE_INTEGER& end) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * (end.QuadPart - start.QuadPart) / frequency.QuadPart;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // The drop-down as the button builds it: the store, every submenu, the
@@ -194,32 +179,12 @@ void Scenario(int storeSize) {
     std::printf("  export of %d: %8.2f ms\n", written, Milliseconds(start, end));
 }
 
-void EmptyFolder(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-}
-
 }  // namespace
 
 int main() {
-    std::wstring folder = DataFile(L"");
-    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-    std::wstring saved = folder + L".benchmark-saved";
-    bool moved = MoveFileW(folder.c_str(), saved.c_str()) != FALSE;
-    CreateDirectoryW(folder.c_str(), nullptr);
-
+    DataFolderAside aside;
     Scenario(240);
-    EmptyFolder(folder);
+    aside.Empty();
     Scenario(10);
-
-    EmptyFolder(folder);
-    RemoveDirectoryW(folder.c_str());
-    if (moved) MoveFileW(saved.c_str(), folder.c_str());
     return 0;
 }

@@ -9,6 +9,8 @@ template <class T>
 class ComRef {
 public:
     ComRef() = default;
+    // Takes a new reference to ptr.
+    explicit ComRef(T* ptr) { Assign(ptr); }
     ~ComRef() { Reset(); }
     ComRef(const ComRef& other) : ptr_(other.ptr_) {
         if (ptr_) ptr_->AddRef();

@@ -31,9 +31,10 @@ public:
         font_ = CreateFontIndirectW(&description);
         return font_ != nullptr;
     }
-    void Reset() {
-        if (font_) DeleteObject(font_);
-        font_ = nullptr;
+    // Frees the font held and takes font (null: none).
+    void Reset(HFONT font = nullptr) {
+        if (font_ && font_ != font) DeleteObject(font_);
+        font_ = font;
     }
     HFONT Get() const { return font_; }
 
