@@ -20,7 +20,12 @@ void ShowText(HWND dialog, int control, UINT id) {
 }
 
 void EnableControl(HWND dialog, int id, bool enable) {
-    if (HWND control = GetDlgItem(dialog, id)) EnableWindow(control, enable ? TRUE : FALSE);
+    HWND control = GetDlgItem(dialog, id);
+    if (!control) return;
+    // A disabled control loses the focus to nobody, and a dialog without a
+    // focus gets its keys as system keys: no Tab, no Enter, no Esc.
+    if (!enable && GetFocus() == control) SendMessageW(dialog, WM_NEXTDLGCTL, 0, FALSE);
+    EnableWindow(control, enable ? TRUE : FALSE);
 }
 
 void ApplyBoldHeader(HWND dialog, FontHandle& font) {

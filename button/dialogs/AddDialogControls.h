@@ -17,6 +17,7 @@ std::wstring LoadText(UINT id);
 std::wstring ControlText(HWND dialog, int id);
 // Puts string-table text id into a control; 0 empties it.
 void ShowText(HWND dialog, int control, UINT id);
+// A control that is disabled while it has the focus hands it to the next.
 void EnableControl(HWND dialog, int id, bool enable);
 
 // Gives header 1024 the dialog's font at weight 700; font keeps it alive.

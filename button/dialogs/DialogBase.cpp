@@ -2,6 +2,7 @@
 
 #include "core/Module.h"
 #include "core/RssButton.h"
+#include "dialogs/DialogKeyboard.h"
 
 namespace {
 
@@ -108,6 +109,8 @@ INT_PTR CALLBACK DialogBase::DialogProc(HWND window, UINT message, WPARAM wParam
         SetWindowLongPtrW(window, DWLP_USER, lParam);
         auto* dialog = reinterpret_cast<DialogBase*>(lParam);
         if (dialog) dialog->window_ = window;
+        // A modal dialog's own loop handles its keys.
+        if (dialog && !dialog->modal_) DialogKeyboard::Attach(window);
     }
     auto* dialog = reinterpret_cast<DialogBase*>(GetWindowLongPtrW(window, DWLP_USER));
     if (!dialog) return FALSE;
@@ -119,6 +122,7 @@ INT_PTR CALLBACK DialogBase::DialogProc(HWND window, UINT message, WPARAM wParam
         answer = FALSE;
     }
     if (message == WM_NCDESTROY) {
+        DialogKeyboard::Detach(window);
         SetWindowLongPtrW(window, DWLP_USER, 0);
         dialog->window_ = nullptr;
     }

@@ -20,7 +20,7 @@ void Pump(DWORD ms) {
     }
 }
 
-// Pumps this thread's messages until done() holds, at most kPatienceMs.
+// Pumps this thread's messages until done() holds; false when it never does.
 template <class Done>
 bool PumpUntil(Done done) {
     for (DWORD start = GetTickCount(); !done();) {
