@@ -2,8 +2,8 @@
 # Each deliverable is a PE DLL for its machine that imports only DLLs every
 # Windows XP SP2 has (no compiler runtime), calls no function XP lacks,
 # exports exactly its names undecorated and carries the product's version.
-# The feed engine carries its own version, and none of the switches that only
-# the tests' build of it reads.
+# The feed engine carries its own version, and neither it nor the plug-in
+# carries any of the switches that only the tests' builds read.
 #   check_binaries.sh <triple> <rssbutton.dll> <rssband.dll> <Feed.dll>
 set -u
 # The tools' messages are matched in English.
@@ -76,7 +76,12 @@ check_version "$button"
 check "$band" DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer
 check_version "$band"
 check "$engine" EntryPoint
-# The environment variables of the tests' build, in either character width.
+# The environment variables of the tests' builds, in either character width.
+if [ -f "$button" ]; then
+  if strings -a "$button" | grep -q RSSBUTTON_TEST || strings -a -el "$button" | grep -q RSSBUTTON_TEST; then
+    echo "$button: reads switches only the tests use"; fail=1
+  fi
+fi
 if [ -f "$engine" ]; then
   if strings -a "$engine" | grep -q FEED_ENGINE_ || strings -a -el "$engine" | grep -q FEED_ENGINE_; then
     echo "$engine: reads switches only the tests use"; fail=1

@@ -7,12 +7,10 @@ const wchar_t kStoreMutexName[] = L"RssStore{9a154496-3f57-467f-b728-588d2bd694d
 // while holding the lock does not freeze every browser of the user: after
 // the wait the operation goes ahead unguarded, as it did before the lock.
 constexpr DWORD kWaitMs = 10000;
-
-volatile LONG gLockEnabled = 1;
 }  // namespace
 
 StoreLock::StoreLock() {
-    if (!gLockEnabled) return;
+    if (!StoreLockEnabled()) return;
     mutex_ = CreateMutexW(nullptr, FALSE, kStoreMutexName);
     if (!mutex_) return;
     DWORD result = WaitForSingleObject(mutex_, kWaitMs);
@@ -24,8 +22,4 @@ StoreLock::StoreLock() {
 StoreLock::~StoreLock() {
     if (held_) ReleaseMutex(mutex_);
     if (mutex_) CloseHandle(mutex_);
-}
-
-void SetStoreLockEnabled(bool enabled) {
-    InterlockedExchange(&gLockEnabled, enabled ? 1 : 0);
 }

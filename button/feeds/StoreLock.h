@@ -21,6 +21,5 @@ private:
     bool held_ = false;
 };
 
-// Test seam: with false, StoreLock takes nothing (to measure what the lock
-// prevents). Process-wide; true by default.
-void SetStoreLockEnabled(bool enabled);
+// Whether the store's operations take the lock: always in the product.
+bool StoreLockEnabled();

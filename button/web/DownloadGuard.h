@@ -16,10 +16,6 @@ constexpr DWORD kDownloadTooLarge = ERROR_FILE_TOO_LARGE;
 constexpr DWORD kDownloadCancelled = ERROR_CANCELLED;
 constexpr DWORD kDownloadTimedOut = ERROR_TIMEOUT;
 
-// The time limit new guards get; kMaxDownloadMs unless a test shortened it.
-DWORD DefaultDownloadTimeLimit();
-void SetDefaultDownloadTimeLimit(DWORD ms);
-
 class DownloadCancel {
 public:
     void Cancel() { InterlockedExchange(&cancelled_, 1); }
@@ -33,7 +29,7 @@ private:
 struct DownloadGuard {
     const DownloadCancel* cancel = nullptr;
     ULONGLONG maxBytes = kMaxDownloadBytes;
-    DWORD timeLimitMs = DefaultDownloadTimeLimit();
+    DWORD timeLimitMs = kMaxDownloadMs;
     DWORD started = GetTickCount();  // when the time limit began to run
 
     bool Cancelled() const { return cancel && cancel->IsCancelled(); }

@@ -1,42 +1,7 @@
+// The only definition in this file: the tests' and the demo's build link a
+// file of their own in its place (standins/plugin).
 #include "web/ReaderService.h"
 
-#include <windows.h>
-
-namespace {
-
-// "http://127.d.d.d" and nothing else: a loopback host without port or path.
-bool IsLoopbackServiceAddress(const std::wstring& address) {
-    const std::wstring prefix = L"http://127.";
-    if (address.compare(0, prefix.size(), prefix) != 0 || address.size() > 7 + 15) return false;
-    int dots = 0;
-    wchar_t last = L'.';
-    for (size_t i = 7; i < address.size(); ++i) {
-        wchar_t c = address[i];
-        if (c == L'.') {
-            if (last == L'.') return false;
-            ++dots;
-        } else if (c < L'0' || c > L'9') {
-            return false;
-        }
-        last = c;
-    }
-    return dots == 3 && last != L'.';
-}
-
-std::wstring TestServiceAddress() {
-    wchar_t value[64] = L"";
-    DWORD length = GetEnvironmentVariableW(kReaderServiceTestVariable, value, 64);
-    if (!length || length >= 64) return std::wstring();
-    return IsLoopbackServiceAddress(value) ? value : std::wstring();
-}
-
-}  // namespace
-
 std::wstring ReaderServiceAddress() {
-    std::wstring test = TestServiceAddress();
-    return test.empty() ? kReaderServiceAddress : test;
-}
-
-std::wstring ReaderHomeAddress() {
-    return ReaderServiceAddress() + L"/";
+    return kReaderServiceAddress;
 }

@@ -12,6 +12,7 @@
 #include "core/MenuCommand.h"
 #include "core/RssButton.h"
 #include "host/ToolbarHostObject.h"
+#include "plugin/PluginSwitches.h"
 #include "web/ReaderService.h"
 #include "web/ReaderSync.h"
 #include "web/UrlCoding.h"
@@ -58,7 +59,9 @@ std::wstring CookiesOf(const std::wstring& address) {
     return cookies;
 }
 
-// Every test talks to the stand-in service of this run's test server.
+// Every test names the stand-in service of this run's test server; the code
+// linked into this program takes it (standins/plugin), the shipped plug-in
+// does not.
 class ReaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -181,6 +184,7 @@ TEST_F(ReaderTest, AnUnreachableServiceOrMissingHostFails) {
     EXPECT_FALSE(ReaderSubscribe(host_, 12345, L"http://feeds.example.org/a.xml"));
 }
 
+// Even in the tests' build: the switch can never send a login key outside.
 TEST(ReaderService, OnlyALoopbackAddressReplacesTheService) {
     const wchar_t* refused[] = {L"http://mail.example.com",
                                 L"http://127.0.0.1:8080",
@@ -234,17 +238,20 @@ TEST_F(ReaderMenu, EnteringTheReaderSetsTheLoginCookiesThenOpensTheLoginAddress)
     ASSERT_TRUE(scene.Ok());
     ASSERT_NE(scene::FindEntry(scene.Choose(kCmdWebReader), kCmdWebReader), nullptr);
 
-    std::wstring cookies = CookiesOf(StandInService() + L"/");
+    // The shipped plug-in knows its own service only, whatever the
+    // environment names.
+    std::wstring cookies = CookiesOf(std::wstring(kReaderServiceAddress) + L"/");
     EXPECT_NE(cookies.find(L"uin=o0000012345"), std::wstring::npos) << Narrow(cookies);
     EXPECT_NE(cookies.find(L"skey=key-12345"), std::wstring::npos) << Narrow(cookies);
+    EXPECT_EQ(CookiesOf(StandInService() + L"/").find(L"key-12345"), std::wstring::npos);
     const auto& opened = scene.Host().Host()->OpenedAddresses();
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0].address, StandInService() + kLoginTail);
+    EXPECT_EQ(opened[0].address, std::wstring(kReaderServiceAddress) + kLoginTail);
     EXPECT_TRUE(ReaderPaths().empty());
 }
 
 TEST_F(ReaderMenu, WithoutTheHostsLoginNoCookieIsSetButTheLoginAddressStillOpens) {
-    std::wstring home = StandInService() + L"/";
+    std::wstring home = std::wstring(kReaderServiceAddress) + L"/";
     ASSERT_TRUE(InternetSetCookieW(home.c_str(), nullptr, L"uin=before;"));
     ASSERT_TRUE(InternetSetCookieW(home.c_str(), nullptr, L"skey=before;"));
     scene::WriteStore({});
@@ -258,7 +265,7 @@ TEST_F(ReaderMenu, WithoutTheHostsLoginNoCookieIsSetButTheLoginAddressStillOpens
     EXPECT_NE(cookies.find(L"skey=before"), std::wstring::npos) << Narrow(cookies);
     const auto& opened = scene.Host().Host()->OpenedAddresses();
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0].address, StandInService() + kLoginTail);
+    EXPECT_EQ(opened[0].address, std::wstring(kReaderServiceAddress) + kLoginTail);
 }
 
 TEST_F(ReaderMenu, LoggedOutTheEntryOnlyAsksTheHostToLogIn) {

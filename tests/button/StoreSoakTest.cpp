@@ -20,6 +20,7 @@
 #include "feeds/StoreLock.h"
 #include "feeds/SubscriptionRefresh.h"
 #include "feeds/SubscriptionStore.h"
+#include "plugin/PluginSwitches.h"
 #include "support/ChildProcess.h"
 
 using namespace feedtest;
