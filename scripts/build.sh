@@ -10,13 +10,22 @@ JOBS="${JOBS:-$(nproc)}"
 for arch in $ARCHS; do
   dir="$BUILD_ROOT/$arch"
   # The suite runs on the x86_64 build; the i686 tree builds the deliverables
-  # only unless a 32-bit test pass asks for its tests.
-  extra=""
-  if [ "$arch" = i686 ] && [ -z "${I686_TESTS:-}" ]; then extra="-DFEEDREADER_TESTS=OFF"; fi
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
+  # only unless the 32-bit test pass asks for its tests (I686_TESTS=1).
+  extra=()
+  if [ "$arch" = i686 ]; then
+    if [ -n "${I686_TESTS:-}" ]; then
+      extra=(-DFEEDREADER_TESTS=ON "-DCMAKE_CROSSCOMPILING_EMULATOR=$ROOT/scripts/wine32-run.sh")
+    else
+      extra=(-DFEEDREADER_TESTS=OFF)
+    fi
+  fi
+  # A tree configured without the tests gets them when asked; one that has
+  # them keeps them.
+  if [ ! -f "$dir/CMakeCache.txt" ] || { [ "$arch" = i686 ] && [ -n "${I686_TESTS:-}" ] &&
+    grep -qx 'FEEDREADER_TESTS:BOOL=OFF' "$dir/CMakeCache.txt"; }; then
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$arch.cmake" \
-      -DDEPS_DIR="$ROOT/build/deps" $extra >/dev/null
+      -DDEPS_DIR="$ROOT/build/deps" "${extra[@]}" >/dev/null
   fi
   cmake --build "$dir" -j "$JOBS"
 done

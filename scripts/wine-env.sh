@@ -34,12 +34,33 @@ start_display() {
   fi
 }
 
+# 32-bit Wine runs the i686 build through qemu-user. Prints why not when it
+# cannot run here.
+wine32_missing() {
+  if [ ! -x /usr/lib/wine/wine-preloader ] || [ ! -x /usr/bin/qemu-i386-static ]; then
+    echo "32-bit Wine (wine32:i386, wine32-preloader:i386) or qemu-user-static is not installed"
+  elif ! grep -qsx enabled /proc/sys/fs/binfmt_misc/qemu-i386; then
+    echo "qemu-i386 is not registered (or is disabled) with binfmt_misc"
+  else
+    return 1
+  fi
+}
+
 start_wine() {
   mkdir -p "$(dirname "$WINEPREFIX")"
+  # With qemu-i386 registered, a new prefix gets its 32-bit side (WoW64) too;
+  # one made without it gets that side here.
+  local wow64="$WINEPREFIX/.wow64"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine: creating prefix $WINEPREFIX (takes a few minutes)"
     "$WINE" wineboot -i </dev/null >/dev/null 2>&1
     "$WINESERVER" -w
+    wine32_missing >/dev/null || touch "$wow64"
+  elif [ ! -f "$wow64" ] && ! wine32_missing >/dev/null; then
+    echo "wine: adding the 32-bit side to $WINEPREFIX (takes a few minutes)"
+    "$WINE" wineboot -u </dev/null >/dev/null 2>&1
+    "$WINESERVER" -w
+    touch "$wow64"
   fi
   # One server for the whole run; the warm-up starts Wine's services outside
   # ctest so that they do not hold its output pipe.
@@ -48,6 +69,12 @@ start_wine() {
   # There is no window manager: a managed window would make Wine wait for one
   # (about 2 s) each time a shown window is hidden or destroyed.
   "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+  # A 32-bit program that crashes ends at once: the debugger Wine would start
+  # (its default when none is named) runs under qemu too and can hang there.
+  if [ -f "$WINEPREFIX/.wow64" ]; then
+    "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \
+      /d 'cmd /c rem %ld %ld' /f /reg:32 </dev/null >/dev/null 2>&1 || true
+  fi
 }
 
 start_http_server() {

@@ -527,24 +527,25 @@ TEST_F(ManageDialogsTest, AddingThroughTheCustomAddDialogRefillsTheList) {
 
 // ---- OPML import and export ----------------------------------------------------
 
+struct DialogSearch {
+    const std::function<bool(HWND)>* test;
+    HWND found;
+};
+
+BOOL CALLBACK TakeMatchingDialog(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<DialogSearch*>(data);
+    wchar_t name[16] = L"";
+    GetClassNameW(window, name, 16);
+    if (lstrcmpW(name, L"#32770") || !IsWindowVisible(window) || !(*search->test)(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
 // A shown dialog of this thread that passes the test.
 HWND ThreadDialog(const std::function<bool(HWND)>& test) {
-    struct Search {
-        const std::function<bool(HWND)>* test;
-        HWND found;
-    } search = {&test, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(data);
-            wchar_t name[16] = L"";
-            GetClassNameW(window, name, 16);
-            if (lstrcmpW(name, L"#32770") || !IsWindowVisible(window) || !(*search->test)(window))
-                return TRUE;
-            search->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    DialogSearch search = {&test, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &TakeMatchingDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

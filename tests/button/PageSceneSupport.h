@@ -32,22 +32,22 @@ inline std::wstring PageUrl(const std::wstring& path) {
 }
 
 // The dialog windows of this thread with the caption text.
+struct CaptionSearch {
+    const wchar_t* caption;
+    std::vector<HWND> found;
+};
+
+inline BOOL CALLBACK TakeTitledWindow(HWND window, LPARAM param) {
+    auto* s = reinterpret_cast<CaptionSearch*>(param);
+    wchar_t text[64] = L"";
+    GetWindowTextW(window, text, 64);
+    if (IsWindowVisible(window) && lstrcmpW(text, s->caption) == 0) s->found.push_back(window);
+    return TRUE;
+}
+
 inline std::vector<HWND> DialogsTitled(const wchar_t* caption) {
-    struct Search {
-        const wchar_t* caption;
-        std::vector<HWND> found;
-    } search = {caption, {}};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            wchar_t text[64] = L"";
-            GetWindowTextW(window, text, 64);
-            if (IsWindowVisible(window) && lstrcmpW(text, s->caption) == 0)
-                s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    CaptionSearch search = {caption, {}};
+    EnumThreadWindows(GetCurrentThreadId(), &TakeTitledWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
