@@ -50,10 +50,43 @@ HWND EngineWindow() {
     return FindWindowA(kEngineWindowClass, nullptr);
 }
 
+std::wstring EngineFile(const DemoSession& s) {
+    return s.engineFile.empty() ? BandFolder(s) + L"Feed.dll" : s.engineFile;
+}
+
+bool IsX64Image(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    IMAGE_DOS_HEADER dos = {};
+    IMAGE_NT_HEADERS32 nt = {};
+    DWORD read = 0;
+    bool x64 =
+        ReadFile(file, &dos, sizeof dos, &read, nullptr) && read == sizeof dos &&
+        SetFilePointer(file, dos.e_lfanew, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+        ReadFile(file, &nt, sizeof nt, &read, nullptr) && read == sizeof nt &&
+        nt.FileHeader.Machine == IMAGE_FILE_MACHINE_AMD64;
+    CloseHandle(file);
+    return x64;
+}
+
+// A 32-bit walk on 64-bit Windows may start a 64-bit engine: only the
+// system's own rundll32 loads it, which a 32-bit process reaches through
+// Sysnative.
+std::wstring RundllFor(const std::wstring& engine) {
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    if (!wow64 || !IsX64Image(engine)) return L"rundll32";
+    wchar_t windows[MAX_PATH] = L"";
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    return std::wstring(windows) + L"\\Sysnative\\rundll32.exe";
+}
+
 // As the system's start of the engine would: one process, started once.
 bool StartEngine(DemoSession& s) {
     if (EngineWindow()) return true;
-    std::wstring command = L"rundll32 \"" + BandFolder(s) + L"Feed.dll\",EntryPoint";
+    std::wstring engine = EngineFile(s);
+    std::wstring command = RundllFor(engine) + L" \"" + engine + L"\",EntryPoint";
     STARTUPINFOW startup = {sizeof startup};
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
@@ -217,8 +250,7 @@ BOOL CALLBACK NoteResource(HMODULE, LPCWSTR, LPWSTR, LONG_PTR found) {
 // An engine that fetches feeds asks for a channel's address in a dialog of
 // its own; the stand-in engine has no dialogs and adds what it is told.
 bool EngineAsksForAddress(const DemoSession& s) {
-    HMODULE engine =
-        LoadLibraryExW((BandFolder(s) + L"Feed.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE engine = LoadLibraryExW(EngineFile(s).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!engine) return false;
     bool dialogs = false;
     EnumResourceNamesW(engine, MAKEINTRESOURCEW(5), &NoteResource,

@@ -26,6 +26,7 @@ struct DemoSession {
     BrowserFrame frame;
     std::wstring programFolder;  // build/<arch>/demo/
     std::wstring dataFolder;     // the button's store
+    std::wstring engineFile;     // the Feed.dll the walk starts; empty: the band's own
 
     BandSite* site = nullptr;
     IObjectWithSite* band = nullptr;

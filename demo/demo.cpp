@@ -5,6 +5,9 @@
 //
 //   demo.exe           the walk with pictures
 //   demo.exe --check   the walk alone; the exit code says whether every step was ok
+//   --engine=FILE      the walk starts this Feed.dll (of either build) instead of the
+//                      one beside rssband.dll
+//   --leave-out-manage the walk ends before the manage dialog
 #include <windows.h>
 #include <commctrl.h>
 
@@ -37,14 +40,19 @@ std::wstring DataFolder() {
     return std::wstring(root) + L"\\RSS";
 }
 
-// $DEMO_OUT as a Windows path (a Unix path lies on drive Z:); out\demo when unset.
+// A path as Windows sees it: a Unix path lies on drive Z:.
+std::wstring WindowsPath(std::wstring path) {
+    for (wchar_t& ch : path)
+        if (ch == L'/') ch = L'\\';
+    if (!path.empty() && path[0] == L'\\') path = L"Z:" + path;
+    return path;
+}
+
+// $DEMO_OUT as a Windows path; out\demo when unset.
 std::wstring PictureFolder() {
     wchar_t value[MAX_PATH] = L"";
     if (!GetEnvironmentVariableW(L"DEMO_OUT", value, MAX_PATH)) lstrcpyW(value, L"out\\demo");
-    std::wstring folder = value;
-    for (wchar_t& ch : folder)
-        if (ch == L'/') ch = L'\\';
-    if (!folder.empty() && folder[0] == L'\\') folder = L"Z:" + folder;
+    std::wstring folder = WindowsPath(value);
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }
@@ -102,7 +110,7 @@ bool StartButton(DemoSession& s) {
     return true;
 }
 
-void Walk(DemoSession& s) {
+void Walk(DemoSession& s, bool leaveOutManage) {
     SubscribeFromPage(s);
     OpenButtonMenu(s);
     ReadItem(s);
@@ -114,13 +122,17 @@ void Walk(DemoSession& s) {
     SwitchStyleSheet(s);
     MarkAsRead(s);
     RemoveChannel(s);
-    ManageAndRemove(s);
+    if (leaveOutManage)
+        PrintText(L"demo: left out: manage and remove a subscription\n");
+    else
+        ManageAndRemove(s);
 }
 
-int Run(bool check) {
+int Run(bool check, const std::wstring& engineFile, bool leaveOutManage) {
     DemoWalk walk(check ? L"" : PictureFolder());
     DemoSession s(walk);
     s.programFolder = ProgramFolder();
+    s.engineFile = engineFile;
     s.dataFolder = DataFolder();
     EmptyStore(s.dataFolder);
     StoredSheet sheet;
@@ -128,6 +140,9 @@ int Run(bool check) {
     // walk's plug-in is built with the tests' switches, the shipped one has
     // no such switch.
     SetEnvironmentVariableW(kReaderServiceTestVariable, ServerAddress(L"").c_str());
+    PrintText(std::wstring(L"demo: the ") + (sizeof(void*) == 4 ? L"i686" : L"x86_64") +
+              L" build; engine " + (engineFile.empty() ? L"beside rssband.dll" : engineFile) +
+              L"\n");
     PrintText(
         L"demo: browser frame with rssbutton.dll in the host toolbar and rssband.dll as "
         L"explorer bar; test server " +
@@ -136,7 +151,7 @@ int Run(bool check) {
         walk.Step(L"start the frame and the button", false, L"the host toolbar or plug-in failed");
         return walk.Summary();
     }
-    Walk(s);
+    Walk(s, leaveOutManage);
     CloseBand(s);
     s.host.Send(kCodeUnload);
     return walk.Summary();
@@ -145,14 +160,23 @@ int Run(bool check) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool check = argc > 1 && std::string(argv[1]) == "--check";
+    bool check = false, leaveOutManage = false;
+    std::wstring engineFile;
+    const std::string engineSwitch = "--engine=";
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--check") check = true;
+        if (arg == "--leave-out-manage") leaveOutManage = true;
+        if (arg.compare(0, engineSwitch.size(), engineSwitch) == 0)
+            engineFile = WindowsPath(std::wstring(arg.begin() + engineSwitch.size(), arg.end()));
+    }
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX controls = {sizeof controls,
                                      ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     int result = 1;
     try {
-        result = Run(check);
+        result = Run(check, engineFile, leaveOutManage);
     } catch (...) {
         PrintText(L"demo: stopped by an unexpected error\n");
     }

@@ -46,8 +46,9 @@ check() {
   while read -r imp; do
     grep -Eiq "$allowed" <<<"$imp" || { echo "$dll: imports $imp"; fail=1; }
   done < <(grep 'DLL Name:' <<<"$dump" | awk '{print $3}')
-  # Only the 32-bit build ships to XP.
+  # Only the 32-bit build ships to XP, stripped.
   if [ "$machine" = i386 ]; then
+    "$objdump" -f "$dll" | grep -q HAS_SYMS && { echo "$dll: not stripped"; fail=1; }
     while read -r from fn; do
       grep -Eq "$post_xp" <<<"$fn" && { echo "$dll: imports $fn from $from, missing on XP"; fail=1; }
     done < <(imports "$dump")
