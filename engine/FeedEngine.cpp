@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include <memory>
+
 #include "engine/AddChannelDialog.h"
 #include "engine/EngineExtension.h"
 #include "engine/EngineProcess.h"
@@ -81,7 +83,7 @@ bool FeedEngine::Start(HINSTANCE instance) {
     if (!window_) return false;
     // The band waits for the window only briefly; requests queue meanwhile.
     if (!dataFolder_.empty() && file_.Load(model_)) savedText_ = SubscriptionFile::Format(model_);
-    worker_.reset(new UpdateWorker(window_, dataFolder_));
+    worker_ = std::make_unique<UpdateWorker>(window_, dataFolder_);
     for (DWORD id : model_.ChannelsFor(0)) {
         FeedNode* channel = model_.Find(id);
         if (!channel->address.empty())

@@ -82,11 +82,19 @@ void FeedTree::Insert(DWORD node, DWORD parent, bool channel) {
     HTREEITEM item = TreeView_InsertItem(tree_, &insert);
     if (!item) return;
     nodes_.Set(node, item);
-    // Expanding an open folder again changes nothing and costs a redraw.
-    if (parentItem && !(TreeView_GetItemState(tree_, parentItem, TVIS_EXPANDED) & TVIS_EXPANDED)) {
-        TreeView_Expand(tree_, parentItem, TVE_EXPAND);
+    if (parentItem) OpenParent(parentItem);
+}
+
+// A folder opens as its channels arrive. Channels come in runs under one
+// folder, and some tree controls look an item up among all of them on every
+// call: the folder last found open is not asked again.
+void FeedTree::OpenParent(HTREEITEM parent) {
+    if (parent == openParent_) return;
+    if (TreeView_GetItemState(tree_, parent, TVIS_EXPANDED) & TVIS_EXPANDED) {
+        openParent_ = parent;
+    } else {
+        TreeView_Expand(tree_, parent, TVE_EXPAND);
     }
-    InvalidateRect(tree_, nullptr, TRUE);
 }
 
 void FeedTree::SetText(DWORD node, const BYTE* textAndPage) {
@@ -107,6 +115,7 @@ void FeedTree::SetText(DWORD node, const BYTE* textAndPage) {
 }
 
 void FeedTree::Expand(DWORD node, UINT code) {
+    openParent_ = nullptr;
     if (HTREEITEM item = nodes_.Find(node)) TreeView_Expand(tree_, item, code);
 }
 
@@ -147,6 +156,8 @@ void FeedTree::Delete(DWORD node) {
 }
 
 void FeedTree::ItemDeleted(HTREEITEM item, DWORD node) {
+    // A folder may close with its last child.
+    openParent_ = nullptr;
     if (nodes_.Find(node) == item) nodes_.Remove(node);
     pages_.Remove(item);
 }
@@ -204,6 +215,7 @@ void FeedTree::QuerySubtree(HTREEITEM first) const {
 }
 
 void FeedTree::ItemExpanded(HTREEITEM item) {
+    openParent_ = nullptr;
     if (!item) return;
     bool expanded = (TreeView_GetItemState(tree_, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
     SetImage(item, expanded ? kOpenFolder : kClosedFolder);

@@ -78,6 +78,7 @@ public:
 private:
     static int CALLBACK CompareNodes(LPARAM first, LPARAM second, LPARAM self);
     HWND Pane() const { return GetParent(tree_); }
+    void OpenParent(HTREEITEM parent);
     void SetImage(HTREEITEM item, int image) const;
     void SetProgress(HTREEITEM item, int progress) const;
     void SetBold(HTREEITEM item, bool bold) const;
@@ -88,4 +89,7 @@ private:
     ImageListHandle images_;
     NodeItemMap nodes_;
     ChannelPageMap pages_;
+    // Open when last asked; forgotten whenever a folder opens or closes, or
+    // an item goes.
+    HTREEITEM openParent_ = nullptr;
 };
