@@ -206,8 +206,8 @@ LONG RssButton::OnDropDown(HostRecord* record, ToolbarHost*, LONG, LONG_PTR, con
     if (state.pageHasFeeds) SetFeedPresence(1);
     state.refreshing = RefreshInProgress();
     state.loggedIn = IsLoggedIn();
-    AppendButtonMenuEntries(popup, rssIni_, state);
-    menu_.CopyFrom(popup, record);
+    if (menu_.Start(popup) && !AppendButtonMenuEntries(menu_.Get(), record, rssIni_, state))
+        menu_.Reset();
     DestroyMenu(loaded);
 
     UINT chosen = 0;
