@@ -212,7 +212,7 @@ TEST_F(DialogKeyboardTest, ManageTicksWithSpaceRemovesWithEnterAndClosesWithEsc)
                  [&] { return !box() && RowCount(list) == 1 && InForeground(dialog.Window()); },
                  VK_ESCAPE)});
         code = dialog.Open(scene_->Host().Frame());
-        EXPECT_TRUE(script.Finished());
+        EXPECT_TRUE(script.Finished()) << script.StepsDone() << " steps done";
         EXPECT_FALSE(script.TimedOut());
     }
     EXPECT_EQ(code, IDCANCEL);
@@ -238,7 +238,7 @@ TEST_F(DialogKeyboardTest, EditAndModalCustomAddTakeEnterAndEsc) {
              PressWhen([&] { return FocusIs(edit.Window(), IDC_EDIT_OK); }, VK_TAB, true),
              PressWhen([&] { return FocusIs(edit.Window(), IDC_EDIT_TITLE); }, VK_RETURN)});
         code = edit.Open(scene_->Host().Frame(), listed);
-        EXPECT_TRUE(script.Finished());
+        EXPECT_TRUE(script.Finished()) << script.StepsDone() << " steps done";
     }
     EXPECT_EQ(code, IDC_EDIT_OK);
     EXPECT_EQ(Stored(1, L"title"), L"新标题");

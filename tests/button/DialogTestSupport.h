@@ -84,6 +84,7 @@ public:
         current_ = nullptr;
     }
     bool Finished() const { return next_ >= steps_.size(); }
+    size_t StepsDone() const { return next_; }
     bool TimedOut() const { return timedOut_; }
 
 private:
