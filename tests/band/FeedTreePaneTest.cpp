@@ -687,7 +687,7 @@ int SendForeignPartnerPages(const std::wstring& argument) {
     int failed = 0;
     for (LPARAM pointer : pointers) {
         DWORD_PTR result = 0;
-        if (!SendMessageTimeoutA(pane, WM_RSS_PARTNER_PAGE, 0, pointer, SMTO_NORMAL, 10000,
+        if (!SendMessageTimeoutA(pane, WM_RSS_PARTNER_PAGE, 0, pointer, SMTO_NORMAL, kPatienceMs,
                                  &result)) {
             ++failed;
         }
