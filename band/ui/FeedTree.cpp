@@ -122,25 +122,36 @@ void FeedTree::Expand(DWORD node, UINT code) {
 void FeedTree::SortChildren(DWORD node) {
     HTREEITEM item = nodes_.Find(node);
     if (!item) return;
+    // Each child is read once, not at every comparison: some tree controls
+    // look an item up among all of them on every call.
+    SortKeys keys;
+    for (HTREEITEM child = FirstChild(item); child; child = NextSibling(child)) {
+        char text[kSortedTextLength] = "";
+        TVITEMA query = {};
+        query.mask = TVIF_HANDLE | TVIF_PARAM | TVIF_IMAGE | TVIF_TEXT;
+        query.hItem = child;
+        query.pszText = text;
+        query.cchTextMax = kSortedTextLength;
+        if (TreeView_GetItem(tree_, &query)) keys[query.lParam] = {query.iImage, text};
+    }
     TVSORTCB sort = {};
     sort.hParent = item;
     sort.lpfnCompare = CompareNodes;
-    sort.lParam = reinterpret_cast<LPARAM>(this);
+    sort.lParam = reinterpret_cast<LPARAM>(&keys);
     TreeView_SortChildrenCB(tree_, &sort, FALSE);
 }
 
 // Folders before channels; a channel that is failed or busy shows another
 // picture and is ordered by its text among the folders.
-int CALLBACK FeedTree::CompareNodes(LPARAM first, LPARAM second, LPARAM self) {
-    auto tree = reinterpret_cast<const FeedTree*>(self);
-    HTREEITEM a = tree->nodes_.Find(static_cast<DWORD>(first));
-    HTREEITEM b = tree->nodes_.Find(static_cast<DWORD>(second));
-    int imageA = tree->ImageOf(a);
-    int imageB = tree->ImageOf(b);
-    if (imageA == kPage && IsFolderImage(imageB)) return 1;
-    if (IsFolderImage(imageA) && imageB == kPage) return -1;
-    return lstrcmpA(tree->Text(a, kSortedTextLength).c_str(),
-                    tree->Text(b, kSortedTextLength).c_str());
+int CALLBACK FeedTree::CompareNodes(LPARAM first, LPARAM second, LPARAM keys) {
+    const SortKeys& sortKeys = *reinterpret_cast<const SortKeys*>(keys);
+    static const SortKey kUnknown = {-1, std::string()};
+    auto a = sortKeys.find(first), b = sortKeys.find(second);
+    const SortKey& keyA = a == sortKeys.end() ? kUnknown : a->second;
+    const SortKey& keyB = b == sortKeys.end() ? kUnknown : b->second;
+    if (keyA.image == kPage && IsFolderImage(keyB.image)) return 1;
+    if (IsFolderImage(keyA.image) && keyB.image == kPage) return -1;
+    return lstrcmpA(keyA.text.c_str(), keyB.text.c_str());
 }
 
 void FeedTree::Delete(DWORD node) {
