@@ -275,6 +275,13 @@ std::wstring DescribeByScript(DemoSession& s) {
     return L"told by engine script (" + std::to_wstring(lines) + L" lines)";
 }
 
+// The engine's dialog exists before its controls do, and fills in its
+// address field when it starts: it is ready for input once it is shown.
+HWND ReadyDialogEdit(HWND dialog) {
+    if (!dialog || !IsWindowVisible(dialog)) return nullptr;
+    return FindWindowExW(dialog, nullptr, L"Edit", nullptr);
+}
+
 // "添加频道" on the band's toolbar for each sample feed: the engine's dialog
 // takes the address, the engine fetches the feed and names the channel.
 std::wstring AddChannelsThroughDialog(DemoSession& s) {
@@ -285,9 +292,12 @@ std::wstring AddChannelsThroughDialog(DemoSession& s) {
     for (int i = 0; i < 3; ++i) {
         TreeView_SelectItem(s.tree, nullptr);
         SendMessageA(s.pane, WM_COMMAND, ID_ADD_CHANNEL, 0);
-        HWND dialog = nullptr;
-        s.PumpUntil([&] { return (dialog = FindWindowW(L"#32770", L"添加频道")) != nullptr; });
-        HWND address = dialog ? FindWindowExW(dialog, nullptr, L"Edit", nullptr) : nullptr;
+        HWND dialog = nullptr, address = nullptr;
+        s.PumpUntil([&] {
+            dialog = FindWindowW(L"#32770", L"添加频道");
+            address = ReadyDialogEdit(dialog);
+            return address != nullptr;
+        });
         if (!address) break;
         SendMessageW(address, WM_SETTEXT, 0,
                      reinterpret_cast<LPARAM>(ServerAddress(feeds[i]).c_str()));

@@ -2,59 +2,40 @@
 
 #include <wininet.h>
 
+#include "common/FileHandle.h"
+#include "common/InternetHandle.h"
+
 namespace {
 
 const wchar_t kAgent[] = L"Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; RSS_Feed)";
 
-class InternetHandle {
-public:
-    explicit InternetHandle(HINTERNET handle = nullptr) : handle_(handle) {}
-    ~InternetHandle() { Reset(nullptr); }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-    void Reset(HINTERNET handle) {
-        if (handle_) InternetCloseHandle(handle_);
-        handle_ = handle;
-    }
-    HINTERNET Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-private:
-    HINTERNET handle_;
-};
-
 class OutputFile {
 public:
-    explicit OutputFile(const std::wstring& path) : path_(path) {
-        file_ = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
+    explicit OutputFile(const std::wstring& path)
+        : path_(path),
+          file_(OwnFile(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr))) {}
     // A download that did not finish leaves nothing behind.
     ~OutputFile() {
-        Close();
+        file_.Reset();
         if (!kept_) DeleteFileW(path_.c_str());
     }
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return static_cast<bool>(file_); }
     bool Write(const char* data, DWORD size) {
         DWORD written = 0;
-        return WriteFile(file_, data, size, &written, nullptr) && written == size;
+        return WriteFile(file_.Get(), data, size, &written, nullptr) && written == size;
     }
     void Keep() {
-        Close();
+        file_.Reset();
         kept_ = true;
     }
 
 private:
-    void Close() {
-        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-        file_ = INVALID_HANDLE_VALUE;
-    }
-
     std::wstring path_;
-    HANDLE file_ = INVALID_HANDLE_VALUE;
+    FileHandle file_;
     bool kept_ = false;
 };
 

@@ -2,6 +2,8 @@
 
 #include <ole2.h>
 
+#include "common/KernelHandle.h"
+
 #include "engine/EngineText.h"
 #include "engine/FeedEngine.h"
 #include "server/EngineProtocol.h"
@@ -50,9 +52,9 @@ void RunEngineProcess(HINSTANCE instance, const char* commandLine, const std::ws
                       EngineExtension* extension) {
     std::wstring address =
         TrimAddress(commandLine ? WideFromAnsi(commandLine, lstrlenA(commandLine)) : L"");
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
+    KernelHandle mutex(CreateMutexW(nullptr, FALSE, kInstanceMutex));
     if (!mutex) return;
-    if (BecomeEngine(mutex, address)) {
+    if (BecomeEngine(mutex.Get(), address)) {
         FeedEngine engine(dataFolder, extension);
         if (engine.Start(instance)) {
             // The dialogs use COM; its start is slow
@@ -63,7 +65,6 @@ void RunEngineProcess(HINSTANCE instance, const char* commandLine, const std::ws
             if (SUCCEEDED(ole)) OleUninitialize();
         }
         // A new engine may start while this one lets its workers go.
-        ReleaseMutex(mutex);
+        ReleaseMutex(mutex.Get());
     }
-    CloseHandle(mutex);
 }

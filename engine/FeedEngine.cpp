@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include <memory>
+
 #include "engine/AddChannelDialog.h"
 #include "engine/EngineExtension.h"
 #include "engine/EngineProcess.h"
@@ -81,7 +83,7 @@ bool FeedEngine::Start(HINSTANCE instance) {
     if (!window_) return false;
     // The band waits for the window only briefly; requests queue meanwhile.
     if (!dataFolder_.empty() && file_.Load(model_)) savedText_ = SubscriptionFile::Format(model_);
-    worker_.reset(new UpdateWorker(window_, dataFolder_));
+    worker_ = std::make_unique<UpdateWorker>(window_, dataFolder_);
     for (DWORD id : model_.ChannelsFor(0)) {
         FeedNode* channel = model_.Find(id);
         if (!channel->address.empty())
@@ -243,38 +245,34 @@ void FeedEngine::SendBatchToPanes(BatchWriter& batch) const {
 }
 
 // Parents come before their children, and texts only once the nodes exist.
+// One batch carries them all: a pane lays its tree out once for the batch,
+// where each message on its own would cost a round trip and a layout.
 void FeedEngine::Describe(HWND target, const std::vector<DWORD>& nodes,
                           const std::vector<DWORD>& sorted) const {
     if (target && !IsWindow(target)) return;
-    auto send = [this, target](UINT message, WPARAM wParam, LPARAM lParam) {
-        if (target) {
-            SendBounded(target, message, wParam, lParam);
-        } else {
-            SendToPanes(message, wParam, lParam);
-        }
-    };
-    BatchWriter texts;
+    BatchWriter batch;
     for (DWORD id : nodes) {
-        const FeedNode* node = model_.Find(id);
-        if (!node) continue;
-        send(node->folder ? WM_RSS_FOLDER : WM_RSS_CHANNEL, node->id, node->parent);
-        texts.Text(node->id, node->text, node->page);
+        if (const FeedNode* node = model_.Find(id))
+            batch.Message(node->folder ? WM_RSS_FOLDER : WM_RSS_CHANNEL, node->id, node->parent);
+    }
+    for (DWORD id : nodes) {
+        if (const FeedNode* node = model_.Find(id)) batch.Text(node->id, node->text, node->page);
     }
     // The pane knows a channel by its page name, which the text carries:
     // sorting before the texts are in would take new channels for folders.
     for (DWORD folder : sorted) {
-        if (folder) texts.Message(WM_RSS_SORT, folder, 0);
-    }
-    if (target) {
-        SendBatch(target, window_, texts);
-    } else {
-        SendBatchToPanes(texts);
+        if (folder) batch.Message(WM_RSS_SORT, folder, 0);
     }
     // The pane opens a folder as children arrive; closed ones are closed again.
     for (DWORD id : nodes) {
         const FeedNode* node = model_.Find(id);
         if (node && node->folder)
-            send(WM_RSS_EXPAND, node->id, node->expanded ? kExpand : kCollapse);
+            batch.Message(WM_RSS_EXPAND, node->id, node->expanded ? kExpand : kCollapse);
+    }
+    if (target) {
+        SendBatch(target, window_, batch);
+    } else {
+        SendBatchToPanes(batch);
     }
 }
 

@@ -1,35 +1,36 @@
 #include "engine/UpdateWorker.h"
 
+#include <utility>
+
 namespace {
 // Each fetch is bounded by the updater; this only covers a job in flight.
 const DWORD kStopWaitMs = 3000;
 }  // namespace
 
 UpdateWorker::UpdateWorker(HWND window, const std::wstring& dataFolder)
-    : window_(window), updater_(dataFolder) {
-    wake_ = CreateSemaphoreW(nullptr, 0, 0x7FFFFFFF, nullptr);
-    stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-}
+    : window_(window),
+      updater_(dataFolder),
+      wake_(CreateSemaphoreW(nullptr, 0, 0x7FFFFFFF, nullptr)),
+      stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 UpdateWorker::~UpdateWorker() {
-    if (stop_) SetEvent(stop_);
-    if (!threads_.empty()) {
-        WaitForMultipleObjects(static_cast<DWORD>(threads_.size()), threads_.data(), TRUE,
+    if (stop_) SetEvent(stop_.Get());
+    std::vector<HANDLE> threads;
+    for (const KernelHandle& thread : threads_) threads.push_back(thread.Get());
+    if (!threads.empty()) {
+        WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE,
                                kStopWaitMs);
     }
-    for (HANDLE thread : threads_) {
+    for (HANDLE thread : threads) {
         if (WaitForSingleObject(thread, 0) == WAIT_TIMEOUT) TerminateThread(thread, 1);
-        CloseHandle(thread);
     }
-    if (wake_) CloseHandle(wake_);
-    if (stop_) CloseHandle(stop_);
 }
 
 bool UpdateWorker::Start(int threads) {
     if (!wake_ || !stop_) return false;
     for (int i = 0; i < threads; ++i) {
-        HANDLE thread = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
-        if (thread) threads_.push_back(thread);
+        KernelHandle thread(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
+        if (thread) threads_.push_back(std::move(thread));
     }
     return !threads_.empty();
 }
@@ -49,7 +50,7 @@ bool UpdateWorker::Queue(const ChannelJob& job) {
         std::lock_guard<std::mutex> lock(mutex_);
         waiting_.push_back(job);
     }
-    ReleaseSemaphore(wake_, 1, nullptr);
+    ReleaseSemaphore(wake_.Get(), 1, nullptr);
     return true;
 }
 
@@ -69,7 +70,7 @@ DWORD WINAPI UpdateWorker::ThreadMain(LPVOID self) {
 }
 
 void UpdateWorker::Serve() {
-    HANDLE handles[] = {stop_, wake_};
+    HANDLE handles[] = {stop_.Get(), wake_.Get()};
     while (WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
         ChannelJob job;
         // A job whose page is busy waits for the thread running it, which
@@ -135,6 +136,6 @@ void UpdateWorker::Finish(const FinishedJob& done) {
         for (const ChannelJob& job : waiting_)
             othersWaiting = othersWaiting || job.page == done.job.page;
     }
-    if (othersWaiting) ReleaseSemaphore(wake_, 1, nullptr);
+    if (othersWaiting) ReleaseSemaphore(wake_.Get(), 1, nullptr);
     PostMessageW(window_, WM_ENGINE_JOB_DONE, 0, 0);
 }

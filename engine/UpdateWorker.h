@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/KernelHandle.h"
 #include "engine/ChannelUpdater.h"
 
 // Posted to the engine window: wParam node, lParam progress 0..10.
@@ -63,7 +64,7 @@ private:
     std::deque<ChannelJob> waiting_;
     std::set<std::wstring> running_;
     std::vector<FinishedJob> done_;
-    HANDLE wake_ = nullptr;  // semaphore: one count per queued job
-    HANDLE stop_ = nullptr;  // manual-reset event
-    std::vector<HANDLE> threads_;
+    KernelHandle wake_;  // semaphore: one count per queued job
+    KernelHandle stop_;  // manual-reset event
+    std::vector<KernelHandle> threads_;
 };

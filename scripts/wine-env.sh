@@ -30,7 +30,7 @@ start_display() {
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     _wine_env_pids+=($!)
     export DISPLAY=":$n"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    for _ in $(seq 300); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   fi
 }
 
@@ -82,6 +82,7 @@ start_http_server() {
     python3 "$ROOT/standins/http/test_server.py" --bind "$FEED_TEST_HOST" --port 80 \
       --root "$ROOT/tests/data" --log "$FEED_TEST_LOG" >/dev/null 2>&1 &
     _wine_env_pids+=($!)
-    for _ in $(seq 50); do (exec 3<>"/dev/tcp/$FEED_TEST_HOST/80") 2>/dev/null && break; sleep 0.1; done
+    # Up to 30 s, as long as a test waits: a busy machine starts Python slowly.
+    for _ in $(seq 300); do (exec 3<>"/dev/tcp/$FEED_TEST_HOST/80") 2>/dev/null && break; sleep 0.1; done
   fi
 }

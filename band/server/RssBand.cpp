@@ -3,6 +3,7 @@
 #include <exdispid.h>
 #include <shlguid.h>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "server/EngineProtocol.h"
@@ -161,7 +162,7 @@ void RssBand::CreateBandWindow(IUnknown* site) {
     DestroyBandWindow();
     RECT rect = {};
     GetClientRect(host, &rect);
-    bandWindow_.reset(new BandSplitterWindow(browser_.Get()));
+    bandWindow_ = std::make_unique<BandSplitterWindow>(browser_.Get());
     bandWindow_->Create(host, rect, kBandWindowStyle);
 }
 

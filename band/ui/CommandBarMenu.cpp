@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/WindowDC.h"
 #include "ui/ToolbarResource.h"
 
 const char CommandBarMenu::kClassName[] = "RSS_CommandBar";
@@ -95,12 +96,11 @@ LRESULT CommandBarMenu::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void CommandBarMenu::Measure(MEASUREITEMSTRUCT* measure) {
     if (measure->itemData >= items_.size()) return;
     const Item& item = items_[measure->itemData];
-    HDC dc = GetDC(Handle());
-    HGDIOBJ old = font_.Get() ? SelectObject(dc, font_.Get()) : nullptr;
+    WindowDC dc(Handle());
+    HGDIOBJ old = font_.Get() ? SelectObject(dc.Get(), font_.Get()) : nullptr;
     SIZE size = {};
-    GetTextExtentPoint32A(dc, item.text.c_str(), static_cast<int>(item.text.size()), &size);
-    if (old) SelectObject(dc, old);
-    ReleaseDC(Handle(), dc);
+    GetTextExtentPoint32A(dc.Get(), item.text.c_str(), static_cast<int>(item.text.size()), &size);
+    if (old) SelectObject(dc.Get(), old);
     measure->itemWidth = kTextIndent + size.cx + 2 * kGap;
     measure->itemHeight = std::max<LONG>(kImageSize, size.cy) + kGap + 2;
 }

@@ -82,11 +82,19 @@ void FeedTree::Insert(DWORD node, DWORD parent, bool channel) {
     HTREEITEM item = TreeView_InsertItem(tree_, &insert);
     if (!item) return;
     nodes_.Set(node, item);
-    // Expanding an open folder again changes nothing and costs a redraw.
-    if (parentItem && !(TreeView_GetItemState(tree_, parentItem, TVIS_EXPANDED) & TVIS_EXPANDED)) {
-        TreeView_Expand(tree_, parentItem, TVE_EXPAND);
+    if (parentItem) OpenParent(parentItem);
+}
+
+// A folder opens as its channels arrive. Channels come in runs under one
+// folder, and some tree controls look an item up among all of them on every
+// call: the folder last found open is not asked again.
+void FeedTree::OpenParent(HTREEITEM parent) {
+    if (parent == openParent_) return;
+    if (TreeView_GetItemState(tree_, parent, TVIS_EXPANDED) & TVIS_EXPANDED) {
+        openParent_ = parent;
+    } else {
+        TreeView_Expand(tree_, parent, TVE_EXPAND);
     }
-    InvalidateRect(tree_, nullptr, TRUE);
 }
 
 void FeedTree::SetText(DWORD node, const BYTE* textAndPage) {
@@ -107,31 +115,43 @@ void FeedTree::SetText(DWORD node, const BYTE* textAndPage) {
 }
 
 void FeedTree::Expand(DWORD node, UINT code) {
+    openParent_ = nullptr;
     if (HTREEITEM item = nodes_.Find(node)) TreeView_Expand(tree_, item, code);
 }
 
 void FeedTree::SortChildren(DWORD node) {
     HTREEITEM item = nodes_.Find(node);
     if (!item) return;
+    // Each child is read once, not at every comparison: some tree controls
+    // look an item up among all of them on every call.
+    SortKeys keys;
+    for (HTREEITEM child = FirstChild(item); child; child = NextSibling(child)) {
+        char text[kSortedTextLength] = "";
+        TVITEMA query = {};
+        query.mask = TVIF_HANDLE | TVIF_PARAM | TVIF_IMAGE | TVIF_TEXT;
+        query.hItem = child;
+        query.pszText = text;
+        query.cchTextMax = kSortedTextLength;
+        if (TreeView_GetItem(tree_, &query)) keys[query.lParam] = {query.iImage, text};
+    }
     TVSORTCB sort = {};
     sort.hParent = item;
     sort.lpfnCompare = CompareNodes;
-    sort.lParam = reinterpret_cast<LPARAM>(this);
+    sort.lParam = reinterpret_cast<LPARAM>(&keys);
     TreeView_SortChildrenCB(tree_, &sort, FALSE);
 }
 
 // Folders before channels; a channel that is failed or busy shows another
 // picture and is ordered by its text among the folders.
-int CALLBACK FeedTree::CompareNodes(LPARAM first, LPARAM second, LPARAM self) {
-    auto tree = reinterpret_cast<const FeedTree*>(self);
-    HTREEITEM a = tree->nodes_.Find(static_cast<DWORD>(first));
-    HTREEITEM b = tree->nodes_.Find(static_cast<DWORD>(second));
-    int imageA = tree->ImageOf(a);
-    int imageB = tree->ImageOf(b);
-    if (imageA == kPage && IsFolderImage(imageB)) return 1;
-    if (IsFolderImage(imageA) && imageB == kPage) return -1;
-    return lstrcmpA(tree->Text(a, kSortedTextLength).c_str(),
-                    tree->Text(b, kSortedTextLength).c_str());
+int CALLBACK FeedTree::CompareNodes(LPARAM first, LPARAM second, LPARAM keys) {
+    const SortKeys& sortKeys = *reinterpret_cast<const SortKeys*>(keys);
+    static const SortKey kUnknown = {-1, std::string()};
+    auto a = sortKeys.find(first), b = sortKeys.find(second);
+    const SortKey& keyA = a == sortKeys.end() ? kUnknown : a->second;
+    const SortKey& keyB = b == sortKeys.end() ? kUnknown : b->second;
+    if (keyA.image == kPage && IsFolderImage(keyB.image)) return 1;
+    if (IsFolderImage(keyA.image) && keyB.image == kPage) return -1;
+    return lstrcmpA(keyA.text.c_str(), keyB.text.c_str());
 }
 
 void FeedTree::Delete(DWORD node) {
@@ -147,6 +167,8 @@ void FeedTree::Delete(DWORD node) {
 }
 
 void FeedTree::ItemDeleted(HTREEITEM item, DWORD node) {
+    // A folder may close with its last child.
+    openParent_ = nullptr;
     if (nodes_.Find(node) == item) nodes_.Remove(node);
     pages_.Remove(item);
 }
@@ -204,6 +226,7 @@ void FeedTree::QuerySubtree(HTREEITEM first) const {
 }
 
 void FeedTree::ItemExpanded(HTREEITEM item) {
+    openParent_ = nullptr;
     if (!item) return;
     bool expanded = (TreeView_GetItemState(tree_, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
     SetImage(item, expanded ? kOpenFolder : kClosedFolder);

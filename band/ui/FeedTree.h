@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <string>
+#include <unordered_map>
 
 #include "common/ImageListHandle.h"
 #include "ui/ChannelPageMap.h"
@@ -76,8 +77,15 @@ public:
     void SetDropTarget(HTREEITEM item) const;
 
 private:
-    static int CALLBACK CompareNodes(LPARAM first, LPARAM second, LPARAM self);
+    // A child's picture and label, by its node id, while its folder is sorted.
+    struct SortKey {
+        int image;
+        std::string text;
+    };
+    using SortKeys = std::unordered_map<LPARAM, SortKey>;
+    static int CALLBACK CompareNodes(LPARAM first, LPARAM second, LPARAM keys);
     HWND Pane() const { return GetParent(tree_); }
+    void OpenParent(HTREEITEM parent);
     void SetImage(HTREEITEM item, int image) const;
     void SetProgress(HTREEITEM item, int progress) const;
     void SetBold(HTREEITEM item, bool bold) const;
@@ -88,4 +96,7 @@ private:
     ImageListHandle images_;
     NodeItemMap nodes_;
     ChannelPageMap pages_;
+    // Open when last asked; forgotten whenever a folder opens or closes, or
+    // an item goes.
+    HTREEITEM openParent_ = nullptr;
 };

@@ -26,6 +26,11 @@ const DWORD kStatusStyle = WS_CHILD | WS_VISIBLE | SBARS_TOOLTIPS;
 // The delete confirmation reads this much of an item's label.
 const int kConfirmTextLength = 100;
 const int kStatusTextLength = 256;
+// Posted to the pane itself: the tree redraws once the batches the engine
+// has sent meanwhile are walked.
+const UINT WM_PANE_REDRAW = WM_APP + 1;
+// A flood of batches still shows this often.
+const DWORD kLongestRedrawHoldMs = 200;
 
 POINT ScreenPoint(LPARAM lParam) {
     POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -75,6 +80,9 @@ LRESULT FeedTreePane::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return OnDrawItem(wParam, lParam);
         case WM_COPYDATA:
             return OnCopyData(wParam, lParam);
+        case WM_PANE_REDRAW:
+            ResumeRedraw();
+            return 0;
         case WM_NOTIFY:
             return OnNotify(wParam, lParam);
         case WM_CONTEXTMENU:
@@ -183,21 +191,41 @@ LRESULT FeedTreePane::OnCopyData(WPARAM wParam, LPARAM lParam) {
     ReplyMessage(0);
     if (walkingBatch_) return 0;
     walkingBatch_ = true;
-    // The tree redraws once for the whole batch, not once per record.
-    HWND tree = tree_.Handle();
-    if (tree) SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
+    HoldRedraw();
     while (!batches_.empty()) {
         std::vector<BYTE> batch = std::move(batches_.front());
         batches_.pop_front();
         WalkUpdateBatch(batch.data(), batch.size(),
                         [this](UINT message, WPARAM w, LPARAM l) { SendRecord(message, w, l); });
     }
+    walkingBatch_ = false;
+    // Sent messages come before posted ones: a batch the engine has sent
+    // meanwhile is walked before the tree redraws.
+    bool moreSent = (HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) != 0;
+    bool held = moreSent && GetTickCount() - redrawHeldSince_ < kLongestRedrawHoldMs &&
+                PostMessageA(Handle(), WM_PANE_REDRAW, 0, 0);
+    if (!held) ResumeRedraw();
+    return 0;
+}
+
+// The tree redraws once for a run of batches, not once per record: some tree
+// controls go over every shown item each time they redraw.
+void FeedTreePane::HoldRedraw() {
+    HWND tree = tree_.Handle();
+    if (redrawHeld_ || !tree) return;
+    SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
+    redrawHeld_ = true;
+    redrawHeldSince_ = GetTickCount();
+}
+
+void FeedTreePane::ResumeRedraw() {
+    if (!redrawHeld_) return;
+    redrawHeld_ = false;
+    HWND tree = tree_.Handle();
     if (tree && IsWindow(tree)) {
         SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(tree, nullptr, TRUE);
     }
-    walkingBatch_ = false;
-    return 0;
 }
 
 void FeedTreePane::SendRecord(UINT message, WPARAM wParam, LPARAM lParam) {

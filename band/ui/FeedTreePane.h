@@ -77,6 +77,8 @@ private:
 
     void Post(UINT message, HTREEITEM item, LPARAM lParam) const;
     void SendRecord(UINT message, WPARAM wParam, LPARAM lParam);
+    void HoldRedraw();
+    void ResumeRedraw();
     // True while the pane handles this very record of an engine batch.
     bool IsBatchRecord(UINT message, WPARAM wParam, LPARAM lParam) const;
 
@@ -95,6 +97,8 @@ private:
     // records keep the engine's order.
     std::deque<std::vector<BYTE>> batches_;
     bool walkingBatch_ = false;
+    bool redrawHeld_ = false;
+    DWORD redrawHeldSince_ = 0;
     struct Record {
         bool active;
         UINT message;

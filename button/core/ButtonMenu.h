@@ -1,11 +1,11 @@
 #pragma once
 #include <windows.h>
 
-#include "feeds/IniSnapshot.h"
+#include "core/HostRecord.h"
 
 // Building the button's drop-down from the store: the entries of the menu
-// and one submenu per subscription with its newest items. The menu built here
-// is plain; OwnerDrawMenu makes the copy the host draws.
+// and one submenu per subscription with its newest items, as the owner-drawn
+// items the host draws.
 
 struct ButtonMenuState {
     bool pageHasFeeds = false;  // offer "add this feed"
@@ -17,12 +17,11 @@ struct ButtonMenuState {
 // its first popup, now empty. Null when the resource is missing.
 HMENU LoadButtonMenu(HMENU* popup);
 
-// Appends every entry under the state. A subscription without a cache is
-// refreshed first, on this thread, unless it came by an import. Only the first 240 subscriptions
-// get entries: later numbers have no 16-bit command identifiers.
-void AppendButtonMenuEntries(HMENU popup, const wchar_t* rssIni, const ButtonMenuState& state);
-
-// One subscription's submenu: its newest 15 items, then refresh and open site.
-// rss is "rss.ini" as read at the start of the build, cache the feed cache.
-HMENU BuildSubscriptionMenu(const IniSnapshot& rss, const IniSnapshot& cache, int number,
-                            bool refreshing);
+// Appends every entry under the state to menu, an empty menu of
+// OwnerDrawMenu, each item with a record of owner. A subscription without a
+// cache is refreshed first, on this thread, unless it came by an import. Only
+// the first 240 subscriptions get entries: later numbers have no 16-bit
+// command identifiers. False when an item could not be added: the menu is
+// then not to be shown.
+bool AppendButtonMenuEntries(HMENU menu, HostRecord* owner, const wchar_t* rssIni,
+                             const ButtonMenuState& state);

@@ -24,9 +24,7 @@ bool IsUsableHost(ToolbarHost* host) {
 }
 
 void DeleteButton(RssButton* button) {
-    // Through the worker base's virtual destructor.
-    WorkerThread* worker = button;
-    delete worker;
+    delete button;
 }
 
 // Counts one host call into the button; the last call to leave deletes a

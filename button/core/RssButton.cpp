@@ -1,7 +1,5 @@
 #include "core/RssButton.h"
 
-#include <exdispid.h>
-
 #include "core/AddedTip.h"
 #include "core/ButtonMenu.h"
 #include "core/HostProtocol.h"
@@ -15,7 +13,6 @@
 #include "feeds/FeedCache.h"
 #include "feeds/ReadMarks.h"
 #include "feeds/StoreFile.h"
-#include "feeds/SubscriptionRefresh.h"
 #include "feeds/SubscriptionStore.h"
 #include "page/PageDocument.h"
 #include "page/PageFeeds.h"
@@ -30,42 +27,6 @@ constexpr int kIconResources[RssButton::kIconCount] = {
     IDI_ITEM_UNREAD, IDI_ITEM_READ,      IDI_WEB_READER,
 };
 
-// The refresh worker gets this long to end before it is terminated.
-constexpr DWORD kRefreshStopWait = 50;
-// A worker that has let go of its mutex only posts and clears the flag
-// before it ends; a new refresh waits that long for it at most.
-constexpr DWORD kEndedWorkerWait = 1000;
-
-// Exists while a refresh runs anywhere in the log-on session.
-const wchar_t kRefreshMutexName[] = L"RssUpdate{e1378540-34b0-44b5-8498-d4a24a97435}";
-
-// An event argument as the browser passes it, possibly by reference.
-const VARIANT* Deref(const VARIANT* value) {
-    while (value && V_VT(value) == (VT_VARIANT | VT_BYREF)) value = V_VARIANTREF(value);
-    return value;
-}
-
-// Argument i in the event's declared order (DISPPARAMS holds them reversed).
-const VARIANT* Argument(const DISPPARAMS* params, UINT i) {
-    if (!params || !params->rgvarg || i >= params->cArgs) return nullptr;
-    return Deref(&params->rgvarg[params->cArgs - 1 - i]);
-}
-
-IDispatch* FrameArgument(const DISPPARAMS* params) {
-    const VARIANT* value = Argument(params, 0);
-    return value && V_VT(value) == VT_DISPATCH ? V_DISPATCH(value) : nullptr;
-}
-
-const wchar_t* UrlArgument(const DISPPARAMS* params) {
-    const VARIANT* value = Argument(params, 1);
-    if (!value) return L"";
-    if (V_VT(value) == VT_BSTR && V_BSTR(value)) return V_BSTR(value);
-    if (V_VT(value) == (VT_BSTR | VT_BYREF) && V_BSTRREF(value) && *V_BSTRREF(value)) {
-        return *V_BSTRREF(value);
-    }
-    return L"";
-}
-
 }  // namespace
 
 RssButton::RssButton() {
@@ -76,84 +37,11 @@ RssButton::RssButton() {
 RssButton::~RssButton() {
     for (IconHandle& icon : icons_) icon.Reset();
     TheAddedTip().Destroy();
-    // Stop raises the stop flag first; a worker that does not end in time is
-    // terminated and leaves its mutex and the shared flag to this thread.
-    Stop(kRefreshStopWait);
-    ReleaseRefreshMutex();
-    if (InterlockedExchange(&refreshFlagHeld_, 0)) SetRefreshInProgress(false);
+    refresh_.Shutdown();
     // Normally gone with code 21; a button destroyed without it must not
     // leave the browser calling into freed memory.
-    DisconnectEventSink();
+    events_.Disconnect(Host());
     pageBrowser_.Reset();
-}
-
-// ---- IDispatch face -------------------------------------------------------
-
-STDMETHODIMP RssButton::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch) {
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) RssButton::AddRef() {
-    return 1;
-}
-
-STDMETHODIMP_(ULONG) RssButton::Release() {
-    return 1;
-}
-
-// The sink has no type information; callers learn that instead of a null
-// type description reported as success.
-STDMETHODIMP RssButton::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-STDMETHODIMP RssButton::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    return DISP_E_BADINDEX;
-}
-
-STDMETHODIMP RssButton::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) {
-    if (!ids) return E_POINTER;
-    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-    return DISP_E_UNKNOWNNAME;
-}
-
-STDMETHODIMP RssButton::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
-                               EXCEPINFO*, UINT*) {
-    try {
-        switch (id) {
-            case DISPID_BEFORENAVIGATE2:
-                OnBeforeNavigate2(FrameArgument(params), UrlArgument(params));
-                break;
-            case DISPID_NAVIGATECOMPLETE2:
-                OnNavigateComplete2(FrameArgument(params), UrlArgument(params));
-                break;
-            case DISPID_DOCUMENTCOMPLETE:
-                OnDocumentComplete(FrameArgument(params), UrlArgument(params));
-                break;
-            case DISPID_DOWNLOADCOMPLETE:
-                OnDownloadComplete();
-                break;
-            case DISPID_ONQUIT:
-                OnBrowserQuit();
-                break;
-            default:
-                break;
-        }
-    } catch (...) {
-        return E_FAIL;
-    }
-    return S_OK;
 }
 
 // ---- handlers -------------------------------------------------------------
@@ -169,9 +57,9 @@ LONG RssButton::OnVisibility(HostRecord* record, ToolbarHost* host, LONG code, L
     ToolbarButton::OnVisibility(record, host, code, c, d);
     if (c) {
         pageBrowser_.QueryFrom(Host(), IID_IWebBrowser2);
-        ConnectEventSink();
+        events_.Connect(Host());
     } else {
-        DisconnectEventSink();
+        events_.Disconnect(Host());
         DetachDocumentClickSink();
     }
     EnsureStore();
@@ -206,8 +94,8 @@ LONG RssButton::OnDropDown(HostRecord* record, ToolbarHost*, LONG, LONG_PTR, con
     if (state.pageHasFeeds) SetFeedPresence(1);
     state.refreshing = RefreshInProgress();
     state.loggedIn = IsLoggedIn();
-    AppendButtonMenuEntries(popup, rssIni_, state);
-    menu_.CopyFrom(popup, record);
+    if (menu_.Start(popup) && !AppendButtonMenuEntries(menu_.Get(), record, rssIni_, state))
+        menu_.Reset();
     DestroyMenu(loaded);
 
     UINT chosen = 0;
@@ -258,7 +146,7 @@ LONG RssButton::OnUnload(HostRecord*, ToolbarHost*, LONG, LONG_PTR, LONG_PTR) {
     if (menuTracking_) EndMenu();
     // The host and the browser outlive this object: nothing of theirs may
     // still point at it, and no timer of it may create a new button.
-    DisconnectEventSink();
+    events_.Disconnect(Host());
     DetachDocumentClickSink();
     if (HWND toolbar = ToolbarWindow()) {
         KillTimer(toolbar, kTimerFeedViewInjection);
@@ -293,72 +181,13 @@ LONG RssButton::AnswerIconQuery(LONG_PTR c) {
 }
 
 int RssButton::StartRefresh(int mode, int number) {
-    if (refreshMutex_) return 0;
-    // The last worker has let go of its mutex: let it finish and take its
-    // thread handle, so that Start can create the next one.
-    Stop(kEndedWorkerWait);
-    HANDLE mutex = CreateMutexW(nullptr, TRUE, kRefreshMutexName);
-    if (!mutex) return 0;
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mutex);
-        return 0;
-    }
-    refreshMode_ = mode;
-    if (mode == kRefreshOne && number) refreshIndex_ = number;
-    lstrcpynW(refreshIni_, rssIni_, MAX_PATH);
-    refreshToolbar_ = ToolbarWindow();
-    refreshCommandId_ = CommandId();
-    refreshStop_.Reset();
-    refreshMutex_ = mutex;
-    if (!Start()) {
-        // A mutex without a worker would refuse every refresh of the session.
-        ReleaseRefreshMutex();
-        return 0;
-    }
-    return 1;
-}
-
-int RssButton::Run() {
-    InterlockedExchange(&refreshFlagHeld_, 1);
-    SetRefreshInProgress(true);
-    PostMessageW(refreshToolbar_, kToolbarNotify, kNotifyRefreshStarted, refreshCommandId_);
-    switch (refreshMode_) {
-        case kRefreshOne:
-            RefreshSubscription(refreshIni_, refreshIndex_, &refreshStop_);
-            break;
-        case kRefreshAll:
-            RefreshAll(refreshIni_, &refreshStop_);
-            break;
-        case kRefreshStale:
-            KillTimer(refreshToolbar_, kTimerStaleRefresh);
-            RefreshStale(refreshIni_, &refreshStop_);
-            break;
-        case kRefreshImported:
-            RefreshImported(refreshIni_, &refreshStop_);
-            break;
-        default:
-            break;
-    }
-    ReleaseRefreshMutex();
-    PostMessageW(refreshToolbar_, kToolbarNotify, kNotifyRefreshEnded, refreshCommandId_);
-    if (InterlockedExchange(&refreshFlagHeld_, 0)) SetRefreshInProgress(false);
-    return 0;
+    return refresh_.StartRefresh(mode, number, rssIni_, ToolbarWindow(), CommandId());
 }
 
 void RssButton::StartImportedRefresh() {
-    if (StartRefresh(kRefreshImported)) return;
+    if (StartRefresh(RefreshWorker::kRefreshImported)) return;
     // The stale refresh timer keeps trying until a refresh can start.
     if (ToolbarWindow()) SetTimer(ToolbarWindow(), kTimerStaleRefresh, kStaleRefreshDelay, nullptr);
-}
-
-void RssButton::OnStopRequested() {
-    refreshStop_.Cancel();
-}
-
-void RssButton::ReleaseRefreshMutex() {
-    auto mutex = static_cast<HANDLE>(
-        InterlockedExchangePointer(const_cast<PVOID volatile*>(&refreshMutex_), nullptr));
-    if (mutex) CloseHandle(mutex);
 }
 
 void RssButton::ShowTip(const wchar_t* text) {
@@ -413,7 +242,7 @@ void RssButton::OnFeedViewInjectionTimer() {
 }
 
 void RssButton::OnStaleRefreshTimer() {
-    StartRefresh(kRefreshStale);
+    StartRefresh(RefreshWorker::kRefreshStale);
 }
 
 void RssButton::OnFeedPropertiesInjectionTimer() {
@@ -432,7 +261,7 @@ void RssButton::OnMenuCommand(WORD id) {
             OnManageCommand();
             return;
         case kCmdRefreshAll:
-            StartRefresh(kRefreshAll);
+            StartRefresh(RefreshWorker::kRefreshAll);
             return;
         case kCmdWebReader:
             OnWebReaderCommand();
@@ -448,7 +277,7 @@ void RssButton::OnMenuCommand(WORD id) {
     if (IsItemEntry(entry.entry)) {
         OpenItem(entry.number, entry.entry);
     } else if (entry.entry == kEntryRefresh) {
-        StartRefresh(kRefreshOne, entry.number);
+        StartRefresh(RefreshWorker::kRefreshOne, entry.number);
     } else if (entry.entry == kEntryOpenSite) {
         OpenSite(entry.number);
     }
@@ -576,18 +405,4 @@ void RssButton::EnsureStore() {
     RssDataPath(rssIni_, L"rss.ini");
     RssDataPath(historyIni_, L"history.ini");
     if (rssIni_[0] && historyIni_[0]) EnsureStoreFiles(rssIni_, historyIni_);
-}
-
-void RssButton::ConnectEventSink() {
-    if (!Host() || eventCookie_) return;
-    DWORD cookie = 0;
-    if (SUCCEEDED(Host()->ConnectBrowserEvents(static_cast<IDispatch*>(this), &cookie))) {
-        eventCookie_ = cookie;
-    }
-}
-
-void RssButton::DisconnectEventSink() {
-    if (!eventCookie_) return;
-    if (Host()) Host()->DisconnectBrowserEvents(eventCookie_);
-    eventCookie_ = 0;
 }

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "core/RssButton.h"
+#include "dialogs/DialogOwner.h"
 #include "dialogs/AddDialogControls.h"
 #include "feeds/SubscriptionStore.h"
 #include "res/resource.h"
@@ -12,7 +12,7 @@ namespace {
 constexpr UINT kLoadedMessage = WM_APP + 1;
 }  // namespace
 
-AddFeedDialog::AddFeedDialog(RssButton* button)
+AddFeedDialog::AddFeedDialog(DialogOwner* button)
     : DialogBase(button, IDD_ADD_FEED),
       worker_([this](const DownloadGuard& guard) { return LoadOnWorker(guard); }) {}
 
@@ -29,7 +29,7 @@ HWND AddFeedDialog::Open(const wchar_t* address) {
     }
     wcsncpy(address_, address ? address : L"", MAX_PATH - 1);
     address_[MAX_PATH - 1] = L'\0';
-    return CreateModeless(Button() ? Button()->ToolbarWindow() : nullptr);
+    return CreateModeless(Button() ? Button()->OwnerWindow() : nullptr);
 }
 
 bool AddFeedDialog::ProcessMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -66,7 +66,7 @@ bool AddFeedDialog::ProcessMessage(HWND window, UINT message, WPARAM wParam, LPA
 void AddFeedDialog::OnInit() {
     HWND window = Window();
     ApplyBoldHeader(window, headerFont_);
-    ShowReaderChoice(window, Button() && Button()->IsLoggedIn(), true);
+    ShowReaderChoice(window, Button() && Button()->ReaderLoggedIn(), true);
     EnableControl(window, IDC_ADD_FEED, false);
     EnableControl(window, IDC_FEED_TITLE, false);
     SetDlgItemTextW(window, IDC_FEED_ADDRESS, address_);
@@ -136,7 +136,7 @@ void AddFeedDialog::OnAdd() {
         EnableControl(window, IDC_ADD_FEED, false);
         return;
     }
-    if (Button()->IsLoggedIn() && ReaderChoiceTicked(window)) {
+    if (Button()->ReaderLoggedIn() && ReaderChoiceTicked(window)) {
         ShowText(window, IDC_STATUS, IDS_SYNCING_TO_READER);
         UpdateWindow(window);
         Button()->ReaderSubscribe(address_);

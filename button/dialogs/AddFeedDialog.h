@@ -15,7 +15,7 @@ public:
     static constexpr DWORD kLoadTimeout = 15000;
     static constexpr int kCacheNumber = -1;
 
-    explicit AddFeedDialog(RssButton* button);
+    explicit AddFeedDialog(DialogOwner* button);
     ~AddFeedDialog() override;
 
     // Opens the modeless window for address (cut to 259 characters), owned by

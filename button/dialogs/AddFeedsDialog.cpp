@@ -1,6 +1,6 @@
 #include "dialogs/AddFeedsDialog.h"
 
-#include "core/RssButton.h"
+#include "dialogs/DialogOwner.h"
 #include "dialogs/AddDialogControls.h"
 #include "dialogs/ListRows.h"
 #include "feeds/StoreFile.h"
@@ -21,7 +21,7 @@ constexpr int kEditorDrop = 2;
 enum Column { kTickColumn, kTitleColumn, kAddressColumn };
 }  // namespace
 
-AddFeedsDialog::AddFeedsDialog(RssButton* button)
+AddFeedsDialog::AddFeedsDialog(DialogOwner* button)
     : DialogBase(button, IDD_ADD_FEEDS),
       worker_([this](const DownloadGuard& guard) { return LoadOnWorker(guard); }) {}
 
@@ -39,7 +39,7 @@ HWND AddFeedsDialog::Open(const FeedLinkList& feeds) {
     loaded_.clear();
     for (size_t i = 0; i < feeds_.size(); ++i)
         loaded_.emplace_back(new LoadedFeed(CacheNumberOfRow(static_cast<int>(i))));
-    return CreateModeless(Button() ? Button()->ToolbarWindow() : nullptr);
+    return CreateModeless(Button() ? Button()->OwnerWindow() : nullptr);
 }
 
 HWND AddFeedsDialog::List() const {
@@ -126,7 +126,7 @@ void AddFeedsDialog::OnInit() {
     HWND window = Window();
     HWND list = List();
     ApplyBoldHeader(window, headerFont_);
-    ShowReaderChoice(window, Button() && Button()->IsLoggedIn(), false);
+    ShowReaderChoice(window, Button() && Button()->ReaderLoggedIn(), false);
     AddColumn(list, kTickColumn, 20);
     AddColumn(list, kTitleColumn, 285);
     // The address is drawn by the dialog, not by its column.
@@ -247,11 +247,11 @@ void AddFeedsDialog::OnEndEdit(const NMLVDISPINFOW* info) {
 void AddFeedsDialog::OnAdd() {
     HWND window = Window();
     HWND list = List();
-    RssButton* button = Button();
+    DialogOwner* button = Button();
     int added = 0;
     int refused = 0;
     int rows = RowCount(list);
-    bool reader = button && button->IsLoggedIn() && ReaderChoiceTicked(window);
+    bool reader = button && button->ReaderLoggedIn() && ReaderChoiceTicked(window);
     LONG updTime = loadTime_ ? loadTime_ : CurrentUpdTime();
     for (int row = 0; button && row < rows && row < static_cast<int>(feeds_.size()); ++row) {
         if (!RowTicked(list, row)) continue;

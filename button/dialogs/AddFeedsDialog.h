@@ -29,7 +29,7 @@ public:
     static constexpr int kEditorWidth = 262;
     static constexpr int kEditorHeight = 17;
 
-    explicit AddFeedsDialog(RssButton* button);
+    explicit AddFeedsDialog(DialogOwner* button);
     ~AddFeedsDialog() override;
 
     // Opens the window for a copy of feeds; an open one is brought forward

@@ -1,6 +1,6 @@
 #include "dialogs/CustomAddDialog.h"
 
-#include "core/RssButton.h"
+#include "dialogs/DialogOwner.h"
 #include "dialogs/AddDialogControls.h"
 #include "feeds/SubscriptionStore.h"
 #include "res/resource.h"
@@ -14,7 +14,7 @@ constexpr UINT kAddRefusedMessage = WM_APP + 2;
 constexpr UINT kStatusMessage = WM_APP + 3;
 }  // namespace
 
-CustomAddDialog::CustomAddDialog(RssButton* button)
+CustomAddDialog::CustomAddDialog(DialogOwner* button)
     : DialogBase(button, IDD_CUSTOM_ADD),
       worker_([this](const DownloadGuard& guard) { return VerifyOnWorker(guard); }),
       adder_([this](const DownloadGuard& guard) { return AddOnThread(guard); }) {
@@ -28,7 +28,7 @@ CustomAddDialog::~CustomAddDialog() {
 }
 
 HWND CustomAddDialog::Open() {
-    return CreateModeless(Button() ? Button()->ToolbarWindow() : nullptr);
+    return CreateModeless(Button() ? Button()->OwnerWindow() : nullptr);
 }
 
 INT_PTR CustomAddDialog::OpenModal(HWND owner) {
@@ -92,7 +92,7 @@ void CustomAddDialog::OnInit() {
     verifiedAddress_.clear();
     ++generation_;
     ApplyBoldHeader(window, headerFont_);
-    ShowReaderChoice(window, Button() && Button()->IsLoggedIn(), false);
+    ShowReaderChoice(window, Button() && Button()->ReaderLoggedIn(), false);
     SetDlgItemTextW(window, IDC_ADDRESS, L"http://");
     HWND address = GetDlgItem(window, IDC_ADDRESS);
     SetFocus(address);
@@ -122,7 +122,7 @@ void CustomAddDialog::PrepareRequest(bool forAdd) {
     request_.title = ControlText(window, IDC_TITLE);
     request_.verified = verified_;
     request_.verifiedAddress = verifiedAddress_;
-    request_.reader = Button() && Button()->IsLoggedIn() && ReaderChoiceTicked(window);
+    request_.reader = Button() && Button()->ReaderLoggedIn() && ReaderChoiceTicked(window);
     ShowText(window, IDC_STATUS, 0);
 }
 
@@ -179,7 +179,7 @@ CustomAddDialog::Verdict CustomAddDialog::Verify(bool inAddStep, const DownloadG
 }
 
 int CustomAddDialog::AddOnThread(const DownloadGuard& guard) {
-    RssButton* button = Button();
+    DialogOwner* button = Button();
     if (!button) return 0;
     LONG started = CurrentUpdTime();
     std::wstring address = request_.verifiedAddress;
@@ -255,7 +255,7 @@ void CustomAddDialog::OnAddRefused(WPARAM generation, UINT textId) {
 }
 
 void CustomAddDialog::OnAdded() {
-    RssButton* button = Button();
+    DialogOwner* button = Button();
     // The subscription is in the store whatever the user did meanwhile.
     adder_.End();
     Close(IDC_ADD);

@@ -19,7 +19,7 @@ public:
     static constexpr UINT kAddedMessage = WM_USER + 101;
     static constexpr int kCacheNumber = 0;
 
-    explicit CustomAddDialog(RssButton* button);
+    explicit CustomAddDialog(DialogOwner* button);
     ~CustomAddDialog() override;
 
     // The modeless window, owned by the button's toolbar window; an open one

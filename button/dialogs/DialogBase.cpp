@@ -1,7 +1,7 @@
 #include "dialogs/DialogBase.h"
 
 #include "core/Module.h"
-#include "core/RssButton.h"
+#include "dialogs/DialogOwner.h"
 #include "dialogs/DialogKeyboard.h"
 
 namespace {
@@ -57,7 +57,7 @@ void CentreWindowIn(HWND window, const RECT& area, const RECT& bounds) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-DialogBase::DialogBase(RssButton* button, int templateId)
+DialogBase::DialogBase(DialogOwner* button, int templateId)
     : button_(button), templateId_(templateId) {}
 
 DialogBase::~DialogBase() {

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-class RssButton;
+class DialogOwner;
 
 // Base of the plug-in's dialogs: one object per dialog, reused for every
 // window made from its template. The dialog procedure finds the object in the
@@ -9,7 +9,7 @@ class RssButton;
 // every message. Used on the thread of the browser window only.
 class DialogBase {
 public:
-    DialogBase(RssButton* button, int templateId);
+    DialogBase(DialogOwner* button, int templateId);
     // Destroys a window that is still open.
     virtual ~DialogBase();
     DialogBase(const DialogBase&) = delete;
@@ -41,14 +41,14 @@ protected:
     virtual bool OnOk() { return true; }
     virtual bool OnCancel() { return true; }
 
-    RssButton* Button() const { return button_; }
+    DialogOwner* Button() const { return button_; }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CentreOverOwner();
 
-    RssButton* button_;
+    DialogOwner* button_;
     int templateId_;
     HWND window_ = nullptr;
     bool modal_ = false;

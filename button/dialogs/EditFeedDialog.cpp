@@ -1,11 +1,11 @@
 #include "dialogs/EditFeedDialog.h"
 
-#include "core/RssButton.h"
+#include "dialogs/DialogOwner.h"
 #include "dialogs/AddDialogControls.h"
 #include "feeds/StoreFile.h"
 #include "res/resource.h"
 
-EditFeedDialog::EditFeedDialog(RssButton* button) : DialogBase(button, IDD_EDIT_FEED) {}
+EditFeedDialog::EditFeedDialog(DialogOwner* button) : DialogBase(button, IDD_EDIT_FEED) {}
 
 INT_PTR EditFeedDialog::Open(HWND owner, const ListedSubscription& listed) {
     listed_ = listed;

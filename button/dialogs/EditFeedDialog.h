@@ -9,7 +9,7 @@
 // title must keep to 30 characters, and an emptied one is written as empty.
 class EditFeedDialog : public DialogBase {
 public:
-    explicit EditFeedDialog(RssButton* button);
+    explicit EditFeedDialog(DialogOwner* button);
 
     // Modal: IDC_EDIT_OK (1006) when the new title was written, 2 when
     // cancelled or the subscription was gone meanwhile, -1 when the window

@@ -3,7 +3,7 @@
 #include <cwchar>
 
 #include "core/Module.h"
-#include "core/RssButton.h"
+#include "dialogs/DialogOwner.h"
 #include "dialogs/AddDialogControls.h"
 #include "dialogs/EditFeedDialog.h"
 #include "dialogs/ListRows.h"
@@ -29,7 +29,7 @@ std::wstring JoinTitles(const std::vector<std::wstring>& titles) {
     return joined;
 }
 
-ManageFeedsDialog::ManageFeedsDialog(RssButton* button)
+ManageFeedsDialog::ManageFeedsDialog(DialogOwner* button)
     : DialogBase(button, IDD_MANAGE_FEEDS),
       customAdd_(button),
       worker_([this](const DownloadGuard& guard) { return FillOnWorker(guard); }) {}

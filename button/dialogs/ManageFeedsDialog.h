@@ -30,7 +30,7 @@ public:
     static constexpr int kTitleRight = 220;
     static constexpr int kLinkLeft = 240;
 
-    explicit ManageFeedsDialog(RssButton* button);
+    explicit ManageFeedsDialog(DialogOwner* button);
     ~ManageFeedsDialog() override;
 
     // Runs the dialog owned by owner until the user closes it.

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/RssButton.h"
+#include "dialogs/DialogOwner.h"
 #include "dialogs/AddDialogControls.h"
 #include "feeds/SubscriptionExport.h"
 #include "feeds/SubscriptionImport.h"
@@ -67,7 +67,7 @@ UINT RefusalText(OpmlVerdict verdict) {
 
 }  // namespace
 
-bool ImportSubscriptionsFromFile(HWND owner, RssButton& button) {
+bool ImportSubscriptionsFromFile(HWND owner, DialogOwner& button) {
     std::wstring file = ChooseFile(owner, false);
     if (file.empty()) return false;
     ImportSummary summary =
@@ -85,7 +85,7 @@ bool ImportSubscriptionsFromFile(HWND owner, RssButton& button) {
     return summary.added > 0;
 }
 
-void ExportSubscriptionsToFile(HWND owner, RssButton& button) {
+void ExportSubscriptionsToFile(HWND owner, DialogOwner& button) {
     std::wstring file = ChooseFile(owner, true);
     if (file.empty()) return;
     int exported = ExportOpmlFile(button.RssIniPath(), file.c_str());

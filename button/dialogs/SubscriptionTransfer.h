@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-class RssButton;
+class DialogOwner;
 
 // The manage dialog's "导入…" and "导出…": the system's open and save
 // dialogs for an OPML list, the import or export itself, and a message box
@@ -9,6 +9,6 @@ class RssButton;
 
 // True when subscriptions were added; their first fetch has then been started
 // in the background.
-bool ImportSubscriptionsFromFile(HWND owner, RssButton& button);
+bool ImportSubscriptionsFromFile(HWND owner, DialogOwner& button);
 
-void ExportSubscriptionsToFile(HWND owner, RssButton& button);
+void ExportSubscriptionsToFile(HWND owner, DialogOwner& button);

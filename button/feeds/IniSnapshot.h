@@ -1,6 +1,8 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 class IniText;
 
@@ -33,8 +35,27 @@ public:
     long HighestNumberedSection(const wchar_t* prefix) const;
 
 private:
-    void Parse(const std::wstring& text, SectionFilter keep = nullptr);
+    // Ranges of text_: the menu reads every cache on each drop-down, and a
+    // string per name and value made the parse its largest cost.
+    struct Range {
+        size_t begin;
+        size_t length;
+    };
+    struct Entry {
+        Range section;
+        Range key;
+        Range value;
+        uint32_t hash;
+    };
+
+    void Parse(SectionFilter keep);
+    void Index();
+    bool Matches(const Entry& entry, const wchar_t* section, const wchar_t* key) const;
+    const Entry* Find(const wchar_t* section, const wchar_t* key) const;
 
     bool loaded_ = false;
-    std::unordered_map<std::wstring, std::wstring> values_;  // "section\nkey", lower case
+    std::wstring text_;
+    std::vector<Entry> entries_;
+    // Open addressing over entries_: an entry's index plus one, 0 when free.
+    std::vector<uint32_t> slots_;
 };

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 // The whole text of an INI file in one of the encodings the profile
 // functions read: UTF-16LE with a byte-order mark, UTF-8 with one, else the
@@ -18,6 +19,8 @@ public:
     bool Existed() const { return existed_; }
     const std::wstring& Text() const { return text_; }
     void SetText(std::wstring text) { text_.swap(text); }
+    // Hands the text over, leaving this one empty.
+    std::wstring TakeText() { return std::move(text_); }
     // The text in the encoding it was loaded from, byte-order mark included.
     std::string Encode() const;
 

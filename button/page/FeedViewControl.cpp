@@ -7,7 +7,6 @@
 
 #include "core/HostProtocol.h"
 #include "core/Module.h"
-#include "core/RssButton.h"
 #include "page/ControlMarkup.h"
 #include "page/PageDocument.h"
 #include "res/resource.h"
@@ -96,7 +95,7 @@ void FeedViewControl::Inject(IWebBrowser2* browser, const Site& site) {
         return;
     }
     if (!FindElement(document3.Get(), L"header", &element)) return;
-    HWND toolbar = button_->ToolbarWindow();
+    HWND toolbar = button_->OwnerWindow();
     if (!FindElement(document3.Get(), site.area, &element)) {
         if (toolbar) SetTimer(toolbar, site.timer, kRetryPeriod, nullptr);
         return;
@@ -151,7 +150,7 @@ void FeedViewControl::OnDocumentClick(IHTMLElement* element) {
 }
 
 void FeedViewControl::KillRetryTimers() {
-    if (HWND toolbar = button_->ToolbarWindow()) {
+    if (HWND toolbar = button_->OwnerWindow()) {
         KillTimer(toolbar, kTimerFeedViewInjection);
         KillTimer(toolbar, kTimerFeedPropertiesInjection);
     }

@@ -4,8 +4,7 @@
 #include <mshtml.h>
 
 #include "page/DocumentClickSink.h"
-
-class RssButton;
+#include "page/FeedViewOwner.h"
 
 // The button's own subscribe control in the browser's built-in feed view and
 // in its properties area, found by the view's element ids, and the click
@@ -17,7 +16,7 @@ public:
     static constexpr size_t kAddressChars = 2084;
     static constexpr UINT kRetryPeriod = 200;
 
-    explicit FeedViewControl(RssButton* button) : button_(button), clickSink_(this) {}
+    explicit FeedViewControl(FeedViewOwner* button) : button_(button), clickSink_(this) {}
     FeedViewControl(const FeedViewControl&) = delete;
     FeedViewControl& operator=(const FeedViewControl&) = delete;
 
@@ -43,7 +42,7 @@ private:
     void OnDocumentClick(IHTMLElement* element) override;
     void KillRetryTimers();
 
-    RssButton* button_;
+    FeedViewOwner* button_;
     DocumentClickSink clickSink_;
     // The browser whose document the sink was last attached to.
     ComRef<IWebBrowser2> browser_;

@@ -32,7 +32,6 @@ using Bytes = Mutator::Bytes;
 // ---- update batches ------------------------------------------------------
 
 constexpr int kBatches = 600;
-constexpr DWORD kBatchReplyMs = 5000;
 // Node ids the batches mostly name.
 constexpr DWORD kCommonNodes = 60;
 
@@ -131,27 +130,28 @@ Bytes RandomBatch(Mutator& mutator) {
 }
 
 // Child: sends the batches to the relay window named by argument, the way an
-// engine in another process does. Exits with the number of batches that got
-// no reply in time.
+// engine in another process does. Exits with 0 when every batch got a reply;
+// with the number of batches left when one got none (the pane is stuck, or
+// 200 and more when it is gone).
 int SendMutatedBatches(const std::wstring& argument) {
     HWND agent =
         reinterpret_cast<HWND>(static_cast<ULONG_PTR>(_wcstoui64(argument.c_str(), nullptr, 10)));
     if (!IsWindow(agent)) return 250;
     Mutator mutator(20261210);
-    int failed = 0;
     for (int i = 0; i < kBatches; ++i) {
         Bytes batch = RandomBatch(mutator);
         COPYDATASTRUCT data = {0, static_cast<DWORD>(batch.size()),
                                batch.empty() ? nullptr : &batch[0]};
         DWORD_PTR result = 0;
         if (!SendMessageTimeoutA(agent, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                                 SMTO_NORMAL, kBatchReplyMs, &result)) {
-            ++failed;
+                                 SMTO_NORMAL, kPatienceMs, &result)) {
             printf("batch %d: no reply\n", i);
-            if (!IsWindow(agent)) return 200 + (failed > 49 ? 49 : failed);
+            int left = kBatches - i;
+            return IsWindow(agent) ? (left > 199 ? 199 : left) : 200 + (left > 49 ? 49 : left);
         }
+        ReportChildProgress();
     }
-    return failed > 199 ? 199 : failed;
+    return 0;
 }
 CHILD_ROLE(L"send-mutated-batches", SendMutatedBatches);
 
@@ -168,9 +168,8 @@ TEST_F(BandInputFuzzTest, MutatedBatchesFromAnotherProcessLeaveTheTreePaneWorkin
     std::atomic<bool> done{false};
     int childFailed = -1;
     std::thread child([&] {
-        childFailed =
-            RunChildRole(L"send-mutated-batches",
-                         std::to_wstring(reinterpret_cast<ULONG_PTR>(agent)), L"", 120000);
+        childFailed = RunChildRole(L"send-mutated-batches",
+                                   std::to_wstring(reinterpret_cast<ULONG_PTR>(agent)));
         done = true;
     });
     while (!done) PumpMessages(20);

@@ -249,6 +249,18 @@ private:
     BandSite* site_ = nullptr;
 };
 
+std::wstring RootText(HWND tree) {
+    wchar_t text[64] = L"";
+    TVITEMW query = {};
+    query.mask = TVIF_HANDLE | TVIF_TEXT;
+    query.hItem = TreeView_GetRoot(tree);
+    query.pszText = text;
+    query.cchTextMax = 64;
+    if (!query.hItem) return L"";
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+    return text;
+}
+
 TEST_F(BandToolbarTest, StoredSheetIsAppliedAtCreationAndAChoiceReloadsTheChannelPage) {
     std::wstring sheets = BuildPath("band/css/");
     std::wstring active = PaneScene::Folder().File(L"rss.css");
@@ -267,9 +279,10 @@ TEST_F(BandToolbarTest, StoredSheetIsAppliedAtCreationAndAChoiceReloadsTheChanne
         ASSERT_TRUE(pane);
         EXPECT_EQ(FileText(sheets + L"paper.css"), FileText(active));
         HWND tree = FindWindowExA(pane, nullptr, "SysTreeView32", nullptr);
-        PumpUntil([tree] { return TreeView_GetRoot(tree) != nullptr; });
+        // The engine inserts the channel, then names it in a batch of its
+        // own: the page name comes with the text.
+        ASSERT_TRUE(PumpUntil([tree] { return RootText(tree) == L"C"; }));
         HTREEITEM channel = TreeView_GetRoot(tree);
-        ASSERT_TRUE(channel);
         TreeView_SelectItem(tree, channel);
         HANDLE page = CreateFileW(PaneScene::Folder().File(L"rss_sheet.html").c_str(),
                                   GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

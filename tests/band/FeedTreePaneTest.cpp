@@ -687,7 +687,7 @@ int SendForeignPartnerPages(const std::wstring& argument) {
     int failed = 0;
     for (LPARAM pointer : pointers) {
         DWORD_PTR result = 0;
-        if (!SendMessageTimeoutA(pane, WM_RSS_PARTNER_PAGE, 0, pointer, SMTO_NORMAL, 10000,
+        if (!SendMessageTimeoutA(pane, WM_RSS_PARTNER_PAGE, 0, pointer, SMTO_NORMAL, kPatienceMs,
                                  &result)) {
             ++failed;
         }
@@ -918,9 +918,15 @@ TEST_F(FeedTreePaneTest, ContextMenuFromTheToolbarAndOverAnItem) {
     EXPECT_TRUE(scene.WaitForLog("2029 2 0"));
     // The engine answers with its properties dialog; the user closes it.
     HWND properties = nullptr;
-    PumpUntil([&] { return (properties = FindWindowW(L"#32770", kPropertiesCaption)) != nullptr; });
-    EXPECT_NE(nullptr, properties);
-    if (properties) SendMessageW(properties, WM_COMMAND, IDCANCEL, 0);
+    // Shown means started: a cancel sent before that would find no dialog
+    // behind the window and leave it open.
+    PumpUntil([&] {
+        properties = FindWindowW(L"#32770", kPropertiesCaption);
+        return properties && IsWindowVisible(properties);
+    });
+    ASSERT_TRUE(properties);
+    SendMessageW(properties, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(properties); }));
 }
 
 // ---- drag and drop

@@ -58,6 +58,19 @@ bool PressAndWait(WORD key, bool shift, Done done) {
     return PumpUntil(done);
 }
 
+// In a modal loop's step: asks for window in the foreground, and tells
+// whether it is there yet (it can follow a tick later).
+bool InForeground(HWND window) {
+    if (GetForegroundWindow() != window) SetForegroundWindow(window);
+    return GetForegroundWindow() == window;
+}
+
+// The same, with control focused.
+bool TakesKeys(HWND window, HWND control) {
+    if (GetFocus() != control) SetFocus(control);
+    return InForeground(window) && GetFocus() == control;
+}
+
 bool FocusIs(HWND window, int control) {
     return GetFocus() == GetDlgItem(window, control);
 }
@@ -181,8 +194,7 @@ TEST_F(DialogKeyboardTest, ManageTicksWithSpaceRemovesWithEnterAndClosesWithEsc)
             {[&] {
                  if (!dialog.Window() || RowCount(dialog.List()) != 2) return false;
                  list = dialog.List();
-                 SetForegroundWindow(dialog.Window());
-                 SetFocus(list);
+                 if (!TakesKeys(dialog.Window(), list)) return false;
                  Press(VK_DOWN);
                  return true;
              },
@@ -197,13 +209,10 @@ TEST_F(DialogKeyboardTest, ManageTicksWithSpaceRemovesWithEnterAndClosesWithEsc)
              // The confirmation: Enter is its OK.
              PressWhen([&] { return box() != nullptr; }, VK_RETURN),
              PressWhen(
-                 [&] {
-                     return !box() && RowCount(list) == 1 &&
-                            GetForegroundWindow() == dialog.Window();
-                 },
+                 [&] { return !box() && RowCount(list) == 1 && InForeground(dialog.Window()); },
                  VK_ESCAPE)});
         code = dialog.Open(scene_->Host().Frame());
-        EXPECT_TRUE(script.Finished());
+        EXPECT_TRUE(script.Finished()) << script.StepsDone() << " steps done";
         EXPECT_FALSE(script.TimedOut());
     }
     EXPECT_EQ(code, IDCANCEL);
@@ -221,23 +230,23 @@ TEST_F(DialogKeyboardTest, EditAndModalCustomAddTakeEnterAndEsc) {
             {[&] {
                  if (!edit.Window()) return false;
                  SetText(edit.Window(), IDC_EDIT_TITLE, L"新标题");
-                 SetForegroundWindow(edit.Window());
-                 SetFocus(GetDlgItem(edit.Window(), IDC_EDIT_TITLE));
+                 if (!TakesKeys(edit.Window(), GetDlgItem(edit.Window(), IDC_EDIT_TITLE)))
+                     return false;
                  Press(VK_TAB);
                  return true;
              },
              PressWhen([&] { return FocusIs(edit.Window(), IDC_EDIT_OK); }, VK_TAB, true),
              PressWhen([&] { return FocusIs(edit.Window(), IDC_EDIT_TITLE); }, VK_RETURN)});
         code = edit.Open(scene_->Host().Frame(), listed);
-        EXPECT_TRUE(script.Finished());
+        EXPECT_TRUE(script.Finished()) << script.StepsDone() << " steps done";
     }
     EXPECT_EQ(code, IDC_EDIT_OK);
     EXPECT_EQ(Stored(1, L"title"), L"新标题");
 
     listed.title = L"新标题";
     {
-        Script script({PressWhen(
-            [&] { return edit.Window() && GetForegroundWindow() == edit.Window(); }, VK_ESCAPE)});
+        Script script(
+            {PressWhen([&] { return edit.Window() && InForeground(edit.Window()); }, VK_ESCAPE)});
         code = edit.Open(scene_->Host().Frame(), listed);
     }
     EXPECT_EQ(code, IDCANCEL);
@@ -245,8 +254,7 @@ TEST_F(DialogKeyboardTest, EditAndModalCustomAddTakeEnterAndEsc) {
     CustomAddDialog customAdd(&Button());
     {
         Script script({PressWhen(
-            [&] { return customAdd.Window() && GetForegroundWindow() == customAdd.Window(); },
-            VK_ESCAPE)});
+            [&] { return customAdd.Window() && InForeground(customAdd.Window()); }, VK_ESCAPE)});
         code = customAdd.OpenModal(scene_->Host().Frame());
     }
     EXPECT_EQ(code, IDCANCEL);

@@ -84,6 +84,7 @@ public:
         current_ = nullptr;
     }
     bool Finished() const { return next_ >= steps_.size(); }
+    size_t StepsDone() const { return next_; }
     bool TimedOut() const { return timedOut_; }
 
 private:
@@ -92,14 +93,22 @@ private:
         // A step that pumps messages sees no further ticks until it returns.
         if (!self || self->inStep_) return;
         if (GetTickCount() - self->start_ > 2 * kPatienceMs) {
+            // Whichever window is active, the modal loop must end.
             self->timedOut_ = true;
-            HWND window = GetActiveWindow();
-            if (window) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            EnumThreadWindows(GetCurrentThreadId(), &CancelDialog, 0);
             return;
         }
         self->inStep_ = true;
         if (!self->Finished() && self->steps_[self->next_]()) ++self->next_;
         self->inStep_ = false;
+    }
+
+    static BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
+        wchar_t name[16] = L"";
+        GetClassNameW(window, name, 16);
+        if (lstrcmpW(name, L"#32770") == 0 && IsWindowVisible(window))
+            PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        return TRUE;
     }
 
     static inline Script* current_ = nullptr;

@@ -90,6 +90,7 @@ int SoakRole(const std::wstring& argument) {
     while (operations < kOperations) {
         int choice = static_cast<int>(random() % 10);
         ++operations;
+        ReportChildProgress();
         if (choice < 3 || own.empty()) {
             OwnFeed feed;
             feed.tag = L"p" + std::to_wstring(process) + L"s" + std::to_wstring(sequence);
@@ -153,9 +154,8 @@ SoakResult RunSoak(bool locked) {
     int results[kProcesses];
     for (int p = 0; p < kProcesses; ++p) {
         std::wstring argument = std::to_wstring(p) + L" " + (locked ? L"1" : L"0");
-        children.emplace_back([&results, p, argument] {
-            results[p] = RunChildRole(L"store-soak", argument, L"", 4 * kPatienceMs);
-        });
+        children.emplace_back(
+            [&results, p, argument] { results[p] = RunChildRole(L"store-soak", argument); });
     }
     for (std::thread& child : children) child.join();
 

@@ -190,8 +190,10 @@ void MessageBoxWatcher::Watch() {
             }
             if (beforeAnswer_) beforeAnswer_();
             PostMessageW(search.found, WM_COMMAND, answer_, 0);
-            // Let the box go before looking again.
-            for (int i = 0; i < 50 && IsWindow(search.found); ++i) Sleep(20);
+            // Let the box go before looking again, or it would count twice.
+            for (DWORD start = GetTickCount();
+                 IsWindow(search.found) && !stop_ && GetTickCount() - start < kPatienceMs;)
+                Sleep(20);
         }
         Sleep(20);
     }

@@ -34,6 +34,11 @@ std::wstring SwitchValue(const wchar_t* name) {
     return line.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
 }
 
+// The event a child role's progress reports set, named for the child.
+std::wstring ProgressEventName(DWORD processId) {
+    return L"ChildRoleProgress." + std::to_wstring(processId);
+}
+
 // The role runs once every test program's roles are registered: when the
 // test program starts (whatever the filter), and the process ends there.
 class ChildRoleListener : public ::testing::EmptyTestEventListener {
@@ -71,19 +76,35 @@ int RunChildRole(const std::wstring& role, const std::wstring& argument,
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(path.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    // Suspended until the event its reports go to exists.
+    if (!CreateProcessW(path.c_str(), buffer.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        nullptr, nullptr, &startup, &process)) {
         return -1;
     }
+    HANDLE progress =
+        CreateEventW(nullptr, FALSE, FALSE, ProgressEventName(process.dwProcessId).c_str());
+    ResumeThread(process.hThread);
+    HANDLE waits[] = {process.hProcess, progress};
+    DWORD woke = WAIT_OBJECT_0 + 1;
+    while (woke == WAIT_OBJECT_0 + 1) {
+        woke = WaitForMultipleObjects(progress ? 2 : 1, waits, FALSE, timeoutMs);
+    }
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+    if (woke == WAIT_OBJECT_0) {
         GetExitCodeProcess(process.hProcess, &code);
     } else {
         TerminateProcess(process.hProcess, static_cast<UINT>(-1));
     }
+    if (progress) CloseHandle(progress);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return static_cast<int>(code);
+}
+
+void ReportChildProgress() {
+    static HANDLE progress =
+        OpenEventW(EVENT_MODIFY_STATE, FALSE, ProgressEventName(GetCurrentProcessId()).c_str());
+    if (progress) SetEvent(progress);
 }
 
 ProgramCopy::ProgramCopy(const std::wstring& fileName, const std::wstring& windowsVersion) {

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "support/Patience.h"
+
 // A test program can run itself again as a child that performs one named
 // role and exits with the role's result: for what must happen in another
 // process (a value shared between processes) or under other per-program
@@ -16,11 +18,16 @@ bool RegisterChildRole(const wchar_t* name, ChildRoleFunction function);
 #define CHILD_ROLE(name, function) \
     static const bool kChildRole_##function = RegisterChildRole(name, function)
 
-// Runs program (default: this test program) in the role and waits at most
-// timeoutMs. Returns the role's exit code, or -1 when the child could not be
-// started or did not end in time (it is then terminated).
+// Runs program (default: this test program) in the role and waits for it to
+// end. A child is taken for stuck (and terminated) only after timeoutMs with
+// neither an end nor a ReportChildProgress() from it, so a long role that
+// keeps reporting may take as long as a busy machine needs. Returns the
+// role's exit code, or -1 when the child could not be started or got stuck.
 int RunChildRole(const std::wstring& role, const std::wstring& argument,
-                 const std::wstring& program = L"", DWORD timeoutMs = 30000);
+                 const std::wstring& program = L"", DWORD timeoutMs = kPatienceMs);
+
+// In a child role: tells the waiting parent the role is still moving.
+void ReportChildProgress();
 
 // A copy of this test program under another file name in the temporary
 // folder, so that Wine's per-program settings (keyed by file name) apply to

@@ -12,7 +12,8 @@ host="${FEED_TEST_HOST:-127.0.0.1}"
 setsid python3 "$root/tests/support/https_feed_server.py" --bind "$host" --root "$root/tests/data" \
   --dir "$dir" --lifetime 900 </dev/null >"$dir/server.log" 2>&1 &
 echo $! >"$pidfile"
-for _ in $(seq 50); do
+# Up to 30 s, as long as a test waits: a busy machine starts Python slowly.
+for _ in $(seq 300); do
   (exec 3<>"/dev/tcp/$host/443") 2>/dev/null && exit 0
   sleep 0.1
 done

@@ -91,9 +91,9 @@ double MenuBuild() {
     HMENU popup = nullptr;
     HMENU loaded = LoadButtonMenu(&popup);
     ButtonMenuState state;
-    AppendButtonMenuEntries(popup, rss.c_str(), state);
     OwnerDrawMenu menu;
-    menu.CopyFrom(popup, &record);
+    if (menu.Start(popup) && !AppendButtonMenuEntries(menu.Get(), &record, rss.c_str(), state))
+        menu.Reset();
     DestroyMenu(loaded);
     QueryPerformanceCounter(&end);
     return Milliseconds(start, end);
