@@ -193,8 +193,17 @@ std::wstring Documentation(ITypeLib* library, int index, std::wstring* name) {
     return result;
 }
 
+// Undoes a registration however the test ends: the type library's key is
+// one for the 32-bit and the 64-bit build, so a registration left behind
+// fails the other build's unregistration.
+struct Unregistration {
+    std::wstring module;
+    ~Unregistration() { Regsvr32(L"/u /s", module); }
+};
+
 TEST_F(ComServerTest, RegisteredTypeLibraryNamesTheClassAndInterface) {
     ASSERT_EQ(0, Regsvr32(L"/s", module_));
+    Unregistration undo{module_};
     ITypeLib* library = nullptr;
     ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_RSSLib, 1, 0, 0, &library));
     std::wstring name;

@@ -3,6 +3,7 @@
 # process while Wine ends its threads after the summary (threads.c beside
 # this file), which would otherwise count as a failed walk.
 # Usage: demo_walk.sh EMULATOR DEMO_EXE ARGS...
-out="$("$@" 2>&1)"
-printf '%s\n' "$out"
-grep -qE $' steps ok\r?$' <<<"$out" && ! grep -qE 'FAILED|stopped by an unexpected error' <<<"$out"
+log="$(mktemp)"
+trap 'rm -f "$log"' EXIT
+"$@" 2>&1 | tee "$log"
+grep -qE $' steps ok\r?$' "$log" && ! grep -qE 'FAILED|stopped by an unexpected error' "$log"
