@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include "core/EventDispatch.h"
 #include "core/ToolbarHost.h"
 
 // What the browser's events become; frame is the frame that navigated (the
@@ -20,7 +21,7 @@ protected:
 
 // The browser event sink of one button, connected through the host. The
 // button owns it, so it counts no references.
-class BrowserEventSink final : public IDispatch {
+class BrowserEventSink final : public EventDispatch {
 public:
     explicit BrowserEventSink(BrowserEventHandler* handler) : handler_(handler) {}
     BrowserEventSink(const BrowserEventSink&) = delete;
@@ -35,11 +36,7 @@ public:
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
     STDMETHODIMP_(ULONG) AddRef() override;
     STDMETHODIMP_(ULONG) Release() override;
-    // IDispatch
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                               DISPID* ids) override;
+    // IDispatch (the rest comes from EventDispatch)
     STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
                         VARIANT* result, EXCEPINFO* exception, UINT* argError) override;
 

@@ -4,6 +4,7 @@
 #include <ocidl.h>
 
 #include "common/ComRef.h"
+#include "core/EventDispatch.h"
 
 // HTMLDocumentEvents2, which MinGW's uuid library does not carry.
 extern const IID kHtmlDocumentEvents2;
@@ -11,7 +12,7 @@ extern const IID kHtmlDocumentEvents2;
 // The HTMLDocumentEvents2 sink of one document at a time: hands the element
 // of every click to its owner and lets the click go on. The owner keeps it
 // alive while it is advised, so the sink counts no references.
-class DocumentClickSink : public IDispatch {
+class DocumentClickSink : public EventDispatch {
 public:
     class Owner {
     public:
@@ -38,11 +39,7 @@ public:
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
     STDMETHODIMP_(ULONG) AddRef() override { return 1; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
-    // IDispatch
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                               DISPID* ids) override;
+    // IDispatch (the rest comes from EventDispatch)
     STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
                         VARIANT* result, EXCEPINFO* exception, UINT* argError) override;
 
