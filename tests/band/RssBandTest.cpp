@@ -57,6 +57,14 @@ protected:
     }
     static void TearDownTestSuite() {
         CloseEngines();
+        // The registration goes with the suite: the type library's key is one
+        // for the 32-bit and the 64-bit build, and a registration left behind
+        // keeps the other build's unregistration from removing it.
+        HMODULE dll = LoadLibraryW(BuildPath("band/rssband.dll").c_str());
+        auto unregisterServer =
+            reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(dll, "DllUnregisterServer"));
+        EXPECT_TRUE(unregisterServer && unregisterServer() == S_OK);
+        FreeLibrary(dll);
         SetEnvironmentVariableW(L"FEED_ENGINE_LOG", nullptr);
         SetEnvironmentVariableW(L"FEED_ENGINE_DATA", nullptr);
         delete log_;
