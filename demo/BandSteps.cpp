@@ -30,18 +30,6 @@ const wchar_t kTechChannel[] = L"开源技术周刊";
 const wchar_t kLifeChannel[] = L"城市生活";
 const wchar_t kRemovedChannel[] = L"旅行笔记";
 
-// The user's tree as the engine knows it when it cannot fetch feeds itself.
-const char kEngineTree[] =
-    "node\t101\t0\tfolder\t科技\n"
-    "node\t102\t101\tchannel\t开源技术周刊\tdemo_tech\n"
-    "node\t103\t0\tfolder\t生活\n"
-    "node\t104\t103\tchannel\t城市生活\tdemo_life\n"
-    "node\t105\t103\tchannel\t旅行笔记\tdemo_travel\n"
-    "unread\t102\t1\n"
-    "unread\t104\t1\n"
-    "unread\t105\t1\n"
-    "send\t2036\t0\t0\n";
-
 std::wstring BandFolder(const DemoSession& s) {
     return s.programFolder + L"..\\band\\";
 }
@@ -242,39 +230,6 @@ DWORD StoredSheet() {
     return sheet;
 }
 
-BOOL CALLBACK NoteResource(HMODULE, LPCWSTR, LPWSTR, LONG_PTR found) {
-    *reinterpret_cast<bool*>(found) = true;
-    return FALSE;
-}
-
-// An engine that fetches feeds asks for a channel's address in a dialog of
-// its own; the stand-in engine has no dialogs and adds what it is told.
-bool EngineAsksForAddress(const DemoSession& s) {
-    HMODULE engine = LoadLibraryExW(EngineFile(s).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!engine) return false;
-    bool dialogs = false;
-    EnumResourceNamesW(engine, MAKEINTRESOURCEW(5), &NoteResource,
-                       reinterpret_cast<LONG_PTR>(&dialogs));
-    FreeLibrary(engine);
-    return dialogs;
-}
-
-std::wstring DescribeByScript(DemoSession& s) {
-    // The stand-in starts with a sample tree of its own: it goes first.
-    std::string script = "reset\n";
-    for (HTREEITEM top = TreeView_GetRoot(s.tree); top;
-         top = TreeView_GetNextSibling(s.tree, top)) {
-        TVITEMW query = {};
-        query.mask = TVIF_PARAM;
-        query.hItem = top;
-        SendMessageW(s.tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
-        script += "send\t2031\t" + std::to_string(query.lParam) + "\t0\n";
-    }
-    LRESULT lines = SendEngineScript(script + kEngineTree);
-    s.PumpUntil([&] { return Find(s, kRemovedChannel) && IsBold(s.tree, Find(s, kTechChannel)); });
-    return L"told by engine script (" + std::to_wstring(lines) + L" lines)";
-}
-
 // The engine's dialog exists before its controls do, and fills in its
 // address field when it starts: it is ready for input once it is shown.
 HWND ReadyDialogEdit(HWND dialog) {
@@ -363,7 +318,7 @@ void ShowEngineTree(DemoSession& s) {
         s.walk.Step(L"the engine describes the tree", false, L"no band");
         return;
     }
-    std::wstring how = EngineAsksForAddress(s) ? AddChannelsThroughDialog(s) : DescribeByScript(s);
+    std::wstring how = AddChannelsThroughDialog(s);
     UINT nodes = TreeView_GetCount(s.tree);
     int bold = BoldInTree(s.tree);
     bool all = Find(s, kTechChannel) && Find(s, kLifeChannel) && Find(s, kRemovedChannel);

@@ -12,7 +12,8 @@ void PrintText(const std::wstring& text) {
     std::fflush(stdout);
 }
 
-DemoWalk::DemoWalk(std::wstring pictureFolder) : folder_(std::move(pictureFolder)) {}
+DemoWalk::DemoWalk(std::wstring pictureFolder, std::wstring camera)
+    : folder_(std::move(pictureFolder)), camera_(std::move(camera)) {}
 
 bool DemoWalk::Step(const std::wstring& what, bool ok, const std::wstring& result) {
     steps_.push_back({what, ok});
@@ -29,7 +30,9 @@ void DemoWalk::Picture(const RECT& area, const wchar_t* name) {
     if (folder_.empty()) return;
     wchar_t file[MAX_PATH];
     swprintf(file, MAX_PATH, L"%02d_%ls.bmp", ++pictures_, name);
-    bool saved = SaveScreenArea(area, folder_ + L"\\" + file);
+    std::wstring path = folder_ + L"\\" + file;
+    bool saved =
+        camera_.empty() ? SaveScreenArea(area, path) : SaveScreenAreaBy(camera_, area, path);
     std::wstring base = file;
     Note(L"picture " + base.substr(0, base.size() - 4) + (saved ? L"" : L" NOT saved"));
 }

@@ -9,8 +9,9 @@
 // screen shows go into the output folder as BMP files.
 class DemoWalk {
 public:
-    // pictureFolder empty: no pictures (the quick check).
-    explicit DemoWalk(std::wstring pictureFolder);
+    // pictureFolder empty: no pictures (the quick check). camera: the program
+    // that takes them (SaveScreenAreaBy); empty: this process does.
+    explicit DemoWalk(std::wstring pictureFolder, std::wstring camera = L"");
 
     // Records and prints a step; returns ok.
     bool Step(const std::wstring& what, bool ok, const std::wstring& result);
@@ -30,6 +31,7 @@ private:
         bool ok;
     };
     std::wstring folder_;
+    std::wstring camera_;
     std::vector<Record> steps_;
     int pictures_ = 0;
 };

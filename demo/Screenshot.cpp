@@ -1,5 +1,9 @@
 #include "Screenshot.h"
 
+#include <cwchar>
+
+#include "common/KernelHandle.h"
+
 namespace {
 
 class ScreenBitmap {
@@ -61,6 +65,45 @@ bool SaveScreenArea(const RECT& area, const std::wstring& path) {
               written == info.biSizeImage;
     CloseHandle(file);
     return ok;
+}
+
+namespace {
+
+constexpr wchar_t kSaveScreenArea[] = L"--save-screen-area=";
+// Only a camera that hangs uses this up.
+constexpr DWORD kCameraPatienceMs = 30000;
+
+}  // namespace
+
+bool SaveScreenAreaBy(const std::wstring& camera, const RECT& area, const std::wstring& path) {
+    wchar_t rect[64];
+    swprintf(rect, 64, L"%ld,%ld,%ld,%ld", area.left, area.top, area.right, area.bottom);
+    std::wstring command = L"\"" + camera + L"\" " + kSaveScreenArea + rect + L" \"" + path + L"\"";
+    STARTUPINFOW startup = {sizeof startup};
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(camera.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+        return false;
+    }
+    KernelHandle process(started.hProcess), thread(started.hThread);
+    DWORD exitCode = 1;
+    return WaitForSingleObject(process.Get(), kCameraPatienceMs) == WAIT_OBJECT_0 &&
+           GetExitCodeProcess(process.Get(), &exitCode) && exitCode == 0;
+}
+
+bool ParseSaveScreenArea(int argc, wchar_t** argv, RECT& area, std::wstring& path) {
+    const size_t length = wcslen(kSaveScreenArea);
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (wcsncmp(argv[i], kSaveScreenArea, length) != 0) continue;
+        wchar_t end = 0;
+        if (swscanf(argv[i] + length, L"%ld,%ld,%ld,%ld%lc", &area.left, &area.top, &area.right,
+                    &area.bottom, &end) != 4) {
+            return false;
+        }
+        path = argv[i + 1];
+        return !path.empty();
+    }
+    return false;
 }
 
 RECT AreaOfWindows(std::initializer_list<HWND> windows) {

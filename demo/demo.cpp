@@ -8,8 +8,11 @@
 //   --engine=FILE      the walk starts this Feed.dll (of either build) instead of the
 //                      one beside rssband.dll
 //   --leave-out-manage the walk ends before the manage dialog
+//   --camera=DEMO_EXE  pictures are taken by this demo.exe (of the x86_64 build), which
+//                      is run as DEMO_EXE --save-screen-area=LEFT,TOP,RIGHT,BOTTOM FILE
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdlib>
 #include <string>
@@ -19,6 +22,7 @@
 #include "DemoSession.h"
 #include "DemoWalk.h"
 #include "PageLoader.h"
+#include "Screenshot.h"
 #include "browser/WebBrowserStandin.h"
 #include "core/HostProtocol.h"
 #include "core/ToolbarEnvironment.h"
@@ -128,10 +132,38 @@ void Walk(DemoSession& s, bool leaveOutManage) {
         ManageAndRemove(s);
 }
 
-int Run(bool check, const std::wstring& engineFile, bool leaveOutManage) {
-    DemoWalk walk(check ? L"" : PictureFolder());
+struct Options {
+    bool check = false;
+    bool leaveOutManage = false;
+    std::wstring engineFile;
+    std::wstring camera;
+};
+
+// A switch "--name=VALUE" as a Windows path; false when arg is another.
+bool PathSwitch(const std::wstring& arg, const wchar_t* name, std::wstring& value) {
+    std::wstring prefix = std::wstring(L"--") + name + L"=";
+    if (arg.compare(0, prefix.size(), prefix) != 0) return false;
+    value = WindowsPath(arg.substr(prefix.size()));
+    return true;
+}
+
+Options ReadOptions(int argc, wchar_t** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        std::wstring arg = argv[i];
+        if (arg == L"--check") options.check = true;
+        if (arg == L"--leave-out-manage") options.leaveOutManage = true;
+        PathSwitch(arg, L"engine", options.engineFile);
+        PathSwitch(arg, L"camera", options.camera);
+    }
+    return options;
+}
+
+int Run(const Options& options) {
+    DemoWalk walk(options.check ? L"" : PictureFolder(), options.camera);
     DemoSession s(walk);
     s.programFolder = ProgramFolder();
+    const std::wstring& engineFile = options.engineFile;
     s.engineFile = engineFile;
     s.dataFolder = DataFolder();
     EmptyStore(s.dataFolder);
@@ -151,35 +183,39 @@ int Run(bool check, const std::wstring& engineFile, bool leaveOutManage) {
         walk.Step(L"start the frame and the button", false, L"the host toolbar or plug-in failed");
         return walk.Summary();
     }
-    Walk(s, leaveOutManage);
+    Walk(s, options.leaveOutManage);
     CloseBand(s);
     s.host.Send(kCodeUnload);
     return walk.Summary();
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    bool check = false, leaveOutManage = false;
-    std::wstring engineFile;
-    const std::string engineSwitch = "--engine=";
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--check") check = true;
-        if (arg == "--leave-out-manage") leaveOutManage = true;
-        if (arg.compare(0, engineSwitch.size(), engineSwitch) == 0)
-            engineFile = WindowsPath(std::wstring(arg.begin() + engineSwitch.size(), arg.end()));
-    }
+// Runs the walk, or takes one picture for a walk that cannot (--save-screen-area).
+int RunWith(int argc, wchar_t** argv) {
+    RECT area;
+    std::wstring picture;
+    if (ParseSaveScreenArea(argc, argv, area, picture))
+        return SaveScreenArea(area, picture) ? 0 : 1;
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX controls = {sizeof controls,
                                      ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     int result = 1;
     try {
-        result = Run(check, engineFile, leaveOutManage);
+        result = Run(ReadOptions(argc, argv));
     } catch (...) {
         PrintText(L"demo: stopped by an unexpected error\n");
     }
     CoUninitialize();
+    return result;
+}
+
+}  // namespace
+
+int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv) return 1;
+    int result = RunWith(argc, argv);
+    LocalFree(argv);
     return result;
 }

@@ -1,11 +1,23 @@
 // The demo frame's page reading: channel pages as the engine writes them,
 // web pages with their feed links, style sheet colours, and the rule that
-// the frame fetches nothing but the demo's own server.
+// the frame fetches nothing but the demo's own server. Then its pictures,
+// taken in this process or by another demo.exe (DEMO_CAMERA: the 32-bit walk
+// has the x86_64 build take them).
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "PageContent.h"
 #include "PageLoader.h"
+#include "Screenshot.h"
 #include "StyleSheet.h"
+#include "common/FileHandle.h"
+#include "common/GdiObject.h"
+#include "support/Patience.h"
+#include "support/TestPaths.h"
 
 namespace {
 
@@ -102,6 +114,119 @@ TEST(DemoPageLoader, OnlyTheDemoServerAndFilesAreLoaded) {
     LoadedDocument site = LoadDocument(L"http://127.0.0.1/site/index.html");
     ASSERT_TRUE(site.ok) << site.failure.c_str();
     EXPECT_NE(site.bytes.find("feeds/tech.xml"), std::string::npos);
+}
+
+// A topmost window of one colour where the pictures are taken.
+class DemoCamera : public ::testing::Test {
+protected:
+    static constexpr RECT kArea = {40, 40, 140, 100};
+    static constexpr COLORREF kColour = RGB(200, 30, 60);
+
+    void SetUp() override {
+        brush_ = GdiObject<HBRUSH>(CreateSolidBrush(kColour));
+        WNDCLASSW patchClass = {};
+        patchClass.lpfnWndProc = DefWindowProcW;
+        patchClass.hInstance = GetModuleHandleW(nullptr);
+        patchClass.hbrBackground = brush_.Get();
+        patchClass.lpszClassName = kClass;
+        RegisterClassW(&patchClass);
+        patch_ =
+            CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClass, L"", WS_POPUP | WS_VISIBLE,
+                            kArea.left, kArea.top, kArea.right - kArea.left,
+                            kArea.bottom - kArea.top, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(patch_, nullptr);
+        UpdateWindow(patch_);
+        wchar_t temp[MAX_PATH] = L"";
+        GetTempPathW(MAX_PATH, temp);
+        picture_ = std::wstring(temp) + L"camera.bmp";
+        DeleteFileW(picture_.c_str());
+    }
+    void TearDown() override {
+        if (patch_) DestroyWindow(patch_);
+        UnregisterClassW(kClass, GetModuleHandleW(nullptr));
+        DeleteFileW(picture_.c_str());
+    }
+
+    // Takes pictures of kArea until one shows the patch: the window reaches
+    // the screen once this thread has let it paint.
+    bool PictureShowsPatch(const std::function<bool(const RECT&, const std::wstring&)>& take) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < kPatienceMs; Sleep(50)) {
+            for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+            if (take(kArea, picture_) && MiddleIsPatch()) return true;
+        }
+        return false;
+    }
+
+    // The picture is the area's size in 24 bits, and its middle is the patch.
+    bool MiddleIsPatch() const {
+        std::vector<BYTE> bytes = FileBytes();
+        const size_t headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+        if (bytes.size() < headers) return false;
+        auto info = reinterpret_cast<const BITMAPINFOHEADER*>(&bytes[sizeof(BITMAPFILEHEADER)]);
+        int width = kArea.right - kArea.left, height = kArea.bottom - kArea.top;
+        size_t row = (width * 3 + 3) & ~3u;
+        if (info->biWidth != width || info->biHeight != height || info->biBitCount != 24 ||
+            bytes.size() != headers + row * height) {
+            return false;
+        }
+        const BYTE* middle = &bytes[headers + row * (height / 2) + 3 * (width / 2)];
+        return RGB(middle[2], middle[1], middle[0]) == kColour;
+    }
+
+    std::vector<BYTE> FileBytes() const {
+        FileHandle file = OwnFile(CreateFileW(picture_.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                              nullptr, OPEN_EXISTING, 0, nullptr));
+        std::vector<BYTE> bytes(file ? GetFileSize(file.Get(), nullptr) : 0);
+        DWORD read = 0;
+        if (!bytes.empty() && !ReadFile(file.Get(), bytes.data(), bytes.size(), &read, nullptr))
+            bytes.clear();
+        bytes.resize(read);
+        return bytes;
+    }
+
+    static constexpr wchar_t kClass[] = L"DemoCameraPatch";
+    GdiObject<HBRUSH> brush_;
+    HWND patch_ = nullptr;
+    std::wstring picture_;
+};
+
+TEST_F(DemoCamera, AnotherDemoProgramPicturesWhatThisProcessShows) {
+    const std::wstring camera = WindowsPath(DEMO_CAMERA);
+    EXPECT_TRUE(PictureShowsPatch([&](const RECT& area, const std::wstring& path) {
+        return SaveScreenAreaBy(camera, area, path);
+    }));
+    EXPECT_TRUE(PictureShowsPatch(&SaveScreenArea));
+}
+
+TEST_F(DemoCamera, PicturesThatCannotBeTakenAreSaidToBeMissing) {
+    const std::wstring camera = WindowsPath(DEMO_CAMERA);
+    const RECT empty = {40, 40, 40, 100};
+    EXPECT_FALSE(SaveScreenAreaBy(camera, empty, picture_));
+    EXPECT_EQ(GetFileAttributesW(picture_.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(SaveScreenAreaBy(camera + L".missing", kArea, picture_));
+    std::wstring unwritable = picture_ + L"\\no\\such\\folder.bmp";
+    EXPECT_FALSE(SaveScreenAreaBy(camera, kArea, unwritable));
+}
+
+TEST(DemoCameraSwitch, OnlyAWholeAreaAndAPathAreTaken) {
+    auto parse = [](std::vector<const wchar_t*> args, RECT& area, std::wstring& path) {
+        std::vector<wchar_t*> argv = {const_cast<wchar_t*>(L"demo.exe")};
+        for (const wchar_t* arg : args) argv.push_back(const_cast<wchar_t*>(arg));
+        return ParseSaveScreenArea(static_cast<int>(argv.size()), argv.data(), area, path);
+    };
+    RECT area = {};
+    std::wstring path;
+    ASSERT_TRUE(parse({L"--save-screen-area=-5,6,700,800", L"Z:\\out\\图 1.bmp"}, area, path));
+    EXPECT_EQ(area.left, -5);
+    EXPECT_EQ(area.top, 6);
+    EXPECT_EQ(area.right, 700);
+    EXPECT_EQ(area.bottom, 800);
+    EXPECT_EQ(path, L"Z:\\out\\图 1.bmp");
+    EXPECT_FALSE(parse({L"--save-screen-area=1,2,3", L"a.bmp"}, area, path));
+    EXPECT_FALSE(parse({L"--save-screen-area=1,2,3,4x", L"a.bmp"}, area, path));
+    EXPECT_FALSE(parse({L"--save-screen-area=1,2,3,4"}, area, path));
+    EXPECT_FALSE(parse({L"--save-screen-area=1,2,3,4", L""}, area, path));
+    EXPECT_FALSE(parse({L"--check"}, area, path));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@ mkdir -p "$out"
 for arch in i686 x86_64; do
   cc=$arch-w64-mingw32-gcc
   $cc -O1 -o "$out/threads-$arch.exe" "$here/threads.c" || exit 1
+  $cc -O1 -o "$out/room-$arch.exe" "$here/room.c" || exit 1
   $cc -O1 -municode -o "$out/download-$arch.exe" "$here/download.c" -lurlmon || exit 1
 done
 attempt() { # label command...
@@ -20,6 +21,8 @@ attempt() { # label command...
   done
   echo "$1: $ok of $runs clean"
 }
+echo "room, i686: $(taskset -c 0 /usr/lib/wine/wine "$out/room-i686.exe" </dev/null 2>/dev/null)"
+echo "room, x86_64: $(/usr/lib/wine/wine64 "$out/room-x86_64.exe" </dev/null 2>/dev/null)"
 for n in 0 1 2 8; do
   attempt "threads $n, i686" taskset -c 0 /usr/lib/wine/wine "$out/threads-i686.exe" "$n"
   attempt "threads $n, x86_64" /usr/lib/wine/wine64 "$out/threads-x86_64.exe" "$n"
