@@ -7,6 +7,7 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD_ROOT="${BUILD_ROOT:-$ROOT/build}"
 ARCHS="${ARCHS:-i686 x86_64}"
 JOBS="${JOBS:-$(nproc)}"
+source "$ROOT/scripts/qemu-version.sh"
 for arch in $ARCHS; do
   dir="$BUILD_ROOT/$arch"
   # The suite runs on the x86_64 build; the i686 tree builds the deliverables
@@ -14,15 +15,19 @@ for arch in $ARCHS; do
   extra=()
   if [ "$arch" = i686 ]; then
     if [ -n "${I686_TESTS:-}" ]; then
-      extra=(-DFEEDREADER_TESTS=ON "-DCMAKE_CROSSCOMPILING_EMULATOR=$ROOT/scripts/wine32-run.sh")
+      limited=OFF
+      wine32_limited && limited=ON
+      extra=(-DFEEDREADER_TESTS=ON "-DCMAKE_CROSSCOMPILING_EMULATOR=$ROOT/scripts/wine32-run.sh"
+        "-DWOW64_LIMITED_EMULATOR=$limited")
     else
       extra=(-DFEEDREADER_TESTS=OFF)
     fi
   fi
-  # A tree configured without the tests gets them when asked; one that has
-  # them keeps them.
-  if [ ! -f "$dir/CMakeCache.txt" ] || { [ "$arch" = i686 ] && [ -n "${I686_TESTS:-}" ] &&
-    grep -qx 'FEEDREADER_TESTS:BOOL=OFF' "$dir/CMakeCache.txt"; }; then
+  # A tree configured without the tests gets them when asked, and the 32-bit
+  # pass follows the emulator; one that has the tests keeps them.
+  if [ ! -f "$dir/CMakeCache.txt" ] || { [ "$arch" = i686 ] && [ -n "${I686_TESTS:-}" ] && {
+    grep -qx 'FEEDREADER_TESTS:BOOL=OFF' "$dir/CMakeCache.txt" ||
+      ! grep -qx "WOW64_LIMITED_EMULATOR:BOOL=$limited" "$dir/CMakeCache.txt"; }; }; then
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$arch.cmake" \
       -DDEPS_DIR="$ROOT/build/deps" "${extra[@]}" >/dev/null

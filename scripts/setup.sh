@@ -41,6 +41,20 @@ fi
 for p in $PKGS32; do
   dpkg -s "$p" >/dev/null 2>&1 || need_install=1
 done
+# Debian 12's qemu 7.2 loses 32-bit Wine processes that have threads and gives
+# them 118 MB of address space (tests/wow64); qemu 10 from bookworm-backports
+# runs them all. Later Debian releases have qemu 10 themselves.
+QEMU_FROM=""
+if grep -qs '^VERSION_CODENAME=bookworm' /etc/os-release; then
+  QEMU_FROM="-t bookworm-backports"
+  if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    echo 'deb http://deb.debian.org/debian bookworm-backports main' |
+      $SUDO tee /etc/apt/sources.list.d/bookworm-backports.list >/dev/null
+    need_install=1
+  fi
+  qemu_version=$(dpkg-query -W -f '${Version}' qemu-user-static 2>/dev/null || true)
+  case "$qemu_version" in 1:[1-9][0-9].*) ;; *) need_install=1 ;; esac
+fi
 
 # Other processes may be running apt on this machine: wait for its lock.
 APT="apt-get -o DPkg::Lock::Timeout=600"
@@ -50,6 +64,10 @@ if [ "$need_install" = 1 ]; then
   $SUDO $APT install -y -q --no-install-recommends $PKGS
   $SUDO $APT install -y -q --no-install-recommends $PKGS32 ||
     echo "setup: 32-bit Wine could not be installed; the i686 test pass will be skipped"
+  if [ -n "$QEMU_FROM" ]; then
+    $SUDO $APT install -y -q --no-install-recommends $QEMU_FROM qemu-user-static ||
+      echo "setup: qemu 10 could not be installed from bookworm-backports; the i686 test pass runs the programs qemu 7.2 can run"
+  fi
 fi
 register_qemu_i386() {
   local dir=/proc/sys/fs/binfmt_misc
@@ -63,9 +81,10 @@ register_qemu_i386() {
     return 0
   fi
   [ -e "$dir/register" ] || mount -t binfmt_misc binfmt_misc "$dir" 2>/dev/null || true
-  if [ -e "$dir/qemu-i386" ]; then
-    grep -qx enabled "$dir/qemu-i386" || echo 1 >"$dir/qemu-i386"
-  elif [ -e "$dir/register" ]; then
+  # "F" keeps the interpreter the registration opened, even once a newer one
+  # is installed: register it anew.
+  [ -e "$dir/qemu-i386" ] && echo -1 >"$dir/qemu-i386" 2>/dev/null
+  if [ -e "$dir/register" ]; then
     # "F" opens the interpreter now, so it also serves chroots and containers.
     printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
       >"$dir/register" 2>/dev/null || true

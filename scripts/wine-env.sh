@@ -34,6 +34,8 @@ start_display() {
   fi
 }
 
+source "$ROOT/scripts/qemu-version.sh"
+
 # 32-bit Wine runs the i686 build through qemu-user. Prints why not when it
 # cannot run here.
 wine32_missing() {

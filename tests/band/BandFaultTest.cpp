@@ -52,12 +52,16 @@ int StreamBatches(const std::wstring& argument) {
         std::string batch = Batch(node, 20);
         COPYDATASTRUCT data = {0, static_cast<DWORD>(batch.size()), &batch[0]};
         DWORD_PTR result = 0;
+        DWORD sent = GetTickCount();
         if (!SendMessageTimeoutA(agent, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
                                  SMTO_NORMAL, kPatienceMs, &result) &&
             GetLastError() == ERROR_TIMEOUT) {
             ++held;
         }
-        Sleep(10);  // an engine's pace, so that the band gets to its own messages
+        // An engine's pace: the band gets at least as long for its own
+        // messages as the batch took it. A band that is slow at batches would
+        // otherwise never leave them, its next one always waiting.
+        Sleep(10 + (GetTickCount() - sent));
     }
     return 2;
 }

@@ -31,7 +31,7 @@ using Bytes = Mutator::Bytes;
 
 // ---- update batches ------------------------------------------------------
 
-constexpr int kBatches = 600;
+const int kBatches = FuzzRounds(600);
 // Node ids the batches mostly name.
 constexpr DWORD kCommonNodes = 60;
 
@@ -211,7 +211,7 @@ TEST_F(BandInputFuzzTest, MutatedBatchesFromAnotherProcessLeaveTheTreePaneWorkin
 
 // ---- style sheet list ----------------------------------------------------
 
-constexpr int kLists = 1500;
+const int kLists = FuzzRounds(1500);
 
 // A module directory of its own: css\css.txt and the sheets it names.
 class SheetFolder {
@@ -351,7 +351,7 @@ TEST_F(BandInputFuzzTest, MutatedStyleSheetListsBuildTheMenuAndCopyOnlyListedShe
 
 // ---- item lists of the link harvest ----------------------------------------
 
-constexpr int kPages = 1500;
+const int kPages = FuzzRounds(1500);
 
 Bytes ItemList(Mutator& mutator) {
     Bytes page = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<html><body>";

@@ -20,7 +20,7 @@ using namespace feedtest;
 
 namespace {
 
-constexpr int kVariants = 10000;
+const int kVariants = FuzzRounds(10000);
 constexpr int kCacheNumber = -900;
 constexpr SIZE_T kMemoryLimit = 512u << 20;
 

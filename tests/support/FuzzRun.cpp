@@ -4,6 +4,7 @@
 #include <psapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 HangWatch::HangWatch(const char* target, DWORD limitMs) : target_(target), limitMs_(limitMs) {
     thread_ = CreateThread(nullptr, 0, Watch, this, 0, nullptr);
@@ -64,6 +65,13 @@ std::set<std::wstring> FolderFiles(const std::wstring& folder) {
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
+}
+
+int FuzzRounds(int full) {
+    wchar_t value[16] = L"";
+    if (!GetEnvironmentVariableW(L"FEED_FUZZ_SHARE", value, 16)) return full;
+    int share = _wtoi(value);
+    return share > 1 ? (full / share > 0 ? full / share : 1) : full;
 }
 
 void ReportFuzzTarget(const char* name, int tried, int failed, const std::string& details) {

@@ -37,5 +37,10 @@ SIZE_T PeakMemory();
 // Names of the plain files directly in folder.
 std::set<std::wstring> FolderFiles(const std::wstring& folder);
 
+// How many variants a target tries: full, or its share where the run asks
+// for fewer (FEED_FUZZ_SHARE=N tries one in N: the 32-bit pass, whose
+// programs run under an emulator). At least one.
+int FuzzRounds(int full);
+
 // "target: <name> <tried> tried, <failed> failed (<details>)".
 void ReportFuzzTarget(const char* name, int tried, int failed, const std::string& details);

@@ -34,7 +34,11 @@ public:
 
     // A number from low to high, both included.
     size_t Pick(size_t low, size_t high) {
-        return high <= low ? low : low + random_() % (high - low + 1);
+        if (high <= low) return low;
+        size_t span = high - low;
+        size_t value = random_();
+        // The whole range of a 32-bit size_t has no count that fits in one.
+        return low + (span == static_cast<size_t>(-1) ? value : value % (span + 1));
     }
     Bytes RandomBytes(size_t count);
 
