@@ -10,9 +10,8 @@ bool SaveScreenArea(const RECT& area, const std::wstring& path);
 
 // The same picture taken by another program: camera is a demo.exe, run as
 // "camera --save-screen-area=LEFT,TOP,RIGHT,BOTTOM PATH" and waited for. The
-// 32-bit walk under qemu-user has the x86_64 build take its pictures: reading
-// the screen from a 32-bit process with threads loses the process there
-// (tests/wow64/capture.c).
+// 32-bit walk under qemu 7.2 has the x86_64 build take its pictures: there
+// its own process has run out of address space by then (tests/wow64/room.c).
 bool SaveScreenAreaBy(const std::wstring& camera, const RECT& area, const std::wstring& path);
 
 // The command line of SaveScreenAreaBy, read back: the area, and the path

@@ -1,8 +1,9 @@
 #!/bin/bash
 # Runs a 32-bit Windows program with 32-bit Wine (through qemu-user) in the
 # run's WoW64 prefix, pinned to one CPU so that its threads never run at once:
-# qemu-user keeps one GDT for them all (tests/wow64/threads.c). Programs that
-# run side by side take different CPUs while one is free.
+# qemu-user 7.2 keeps one GDT for them all (tests/wow64/threads.c), and under
+# qemu 10 a pinned program costs nothing more. Programs that run side by side
+# take different CPUs while one is free.
 LOADER=/usr/lib/wine/wine
 LOCKS="${WINE32_CPU_LOCKS:-${WINEPREFIX:-/tmp}/.cpu-locks}"
 mkdir -p "$LOCKS" 2>/dev/null
