@@ -139,12 +139,10 @@ struct Options {
     std::wstring camera;
 };
 
-// A switch "--name=VALUE" as a Windows path; false when arg is another.
-bool PathSwitch(const std::wstring& arg, const wchar_t* name, std::wstring& value) {
+// Takes a switch "--name=VALUE" as a Windows path; other arguments leave value as it is.
+void PathSwitch(const std::wstring& arg, const wchar_t* name, std::wstring& value) {
     std::wstring prefix = std::wstring(L"--") + name + L"=";
-    if (arg.compare(0, prefix.size(), prefix) != 0) return false;
-    value = WindowsPath(arg.substr(prefix.size()));
-    return true;
+    if (arg.compare(0, prefix.size(), prefix) == 0) value = WindowsPath(arg.substr(prefix.size()));
 }
 
 Options ReadOptions(int argc, wchar_t** argv) {
@@ -163,8 +161,7 @@ int Run(const Options& options) {
     DemoWalk walk(options.check ? L"" : PictureFolder(), options.camera);
     DemoSession s(walk);
     s.programFolder = ProgramFolder();
-    const std::wstring& engineFile = options.engineFile;
-    s.engineFile = engineFile;
+    s.engineFile = options.engineFile;
     s.dataFolder = DataFolder();
     EmptyStore(s.dataFolder);
     StoredSheet sheet;
@@ -173,7 +170,7 @@ int Run(const Options& options) {
     // no such switch.
     SetEnvironmentVariableW(kReaderServiceTestVariable, ServerAddress(L"").c_str());
     PrintText(std::wstring(L"demo: the ") + (sizeof(void*) == 4 ? L"i686" : L"x86_64") +
-              L" build; engine " + (engineFile.empty() ? L"beside rssband.dll" : engineFile) +
+              L" build; engine " + (s.engineFile.empty() ? L"beside rssband.dll" : s.engineFile) +
               L"\n");
     PrintText(
         L"demo: browser frame with rssbutton.dll in the host toolbar and rssband.dll as "

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "PaneScene.h"
+#include "common/KernelHandle.h"
 #include "server/EngineProtocol.h"
 #include "support/ChildProcess.h"
 
@@ -39,29 +40,42 @@ std::string Batch(DWORD first, int nodes) {
     return batch;
 }
 
+// Set by the band's thread each time it is back in its own loop. The engine
+// sends its next batch only then: one that sent again at once would keep a
+// band that is slow at batches in them, its next one always waiting.
+std::wstring TurnEventName(const std::wstring& agent) {
+    return L"FeedBandFaultTurn" + agent;
+}
+
+// Waits for the band's turn; false once the window has gone instead.
+bool BandHadItsTurn(HANDLE turn, HWND agent) {
+    while (WaitForSingleObject(turn, 20) == WAIT_TIMEOUT)
+        if (!IsWindow(agent)) return false;
+    return true;
+}
+
 // Child: streams batches to the relay window until it disappears. Exit code
 // 0 when it saw the window go and every send came back; 1 when a send was
-// left unanswered until it timed out; 2 when the window never went.
+// left unanswered until it timed out; 2 when the window outlived the stream.
 int StreamBatches(const std::wstring& argument) {
     HWND agent =
         reinterpret_cast<HWND>(static_cast<ULONG_PTR>(_wcstoui64(argument.c_str(), nullptr, 10)));
-    DWORD began = GetTickCount();
+    KernelHandle turn(OpenEventW(SYNCHRONIZE, FALSE, TurnEventName(argument).c_str()));
+    if (!turn) return 3;
     int held = 0;
-    for (DWORD node = 1; GetTickCount() - began < 2 * kPatienceMs; node += 20) {
+    // Far more batches than the band takes before the test closes it.
+    for (DWORD node = 1; node < 60000; node += 20) {
         if (!IsWindow(agent)) return held ? 1 : 0;
         std::string batch = Batch(node, 20);
         COPYDATASTRUCT data = {0, static_cast<DWORD>(batch.size()), &batch[0]};
         DWORD_PTR result = 0;
-        DWORD sent = GetTickCount();
         if (!SendMessageTimeoutA(agent, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
                                  SMTO_NORMAL, kPatienceMs, &result) &&
             GetLastError() == ERROR_TIMEOUT) {
             ++held;
         }
-        // An engine's pace: the band gets at least as long for its own
-        // messages as the batch took it. A band that is slow at batches would
-        // otherwise never leave them, its next one always waiting.
-        Sleep(10 + (GetTickCount() - sent));
+        ReportChildProgress();
+        if (!BandHadItsTurn(turn.Get(), agent)) return held ? 1 : 0;
     }
     return 2;
 }
@@ -73,18 +87,20 @@ TEST_F(BandFaultTest, ClosingTheBandWhileTheEngineStreamsBatchesReleasesTheEngin
     auto scene = std::make_unique<PaneScene>();
     HWND pane = scene->PaneWindow();
     HWND agent = scene->Pane().AgentWindow();
+    const std::wstring agentText = std::to_wstring(reinterpret_cast<ULONG_PTR>(agent));
+    KernelHandle turn(CreateEventW(nullptr, FALSE, FALSE, TurnEventName(agentText).c_str()));
+    ASSERT_TRUE(turn);
     std::atomic<bool> done{false};
     int result = -1;
     std::thread engine([&] {
-        result =
-            RunChildRole(L"stream-batches", std::to_wstring(reinterpret_cast<ULONG_PTR>(agent)),
-                         L"", 3 * kPatienceMs);
+        result = RunChildRole(L"stream-batches", agentText, L"", 3 * kPatienceMs);
         done = true;
     });
     // Let the stream fill the tree a while, one message at a time: a busy
     // pane never runs out of messages.
     for (DWORD start = GetTickCount();
          TreeView_GetCount(scene->Tree()) < 100 && GetTickCount() - start < kPatienceMs;) {
+        SetEvent(turn.Get());
         MSG message;
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);

@@ -16,7 +16,7 @@
 #include "StyleSheet.h"
 #include "common/FileHandle.h"
 #include "common/GdiObject.h"
-#include "support/Patience.h"
+#include "support/BandTestSupport.h"
 #include "support/TestPaths.h"
 
 namespace {
@@ -150,11 +150,7 @@ protected:
     // Takes pictures of kArea until one shows the patch: the window reaches
     // the screen once this thread has let it paint.
     bool PictureShowsPatch(const std::function<bool(const RECT&, const std::wstring&)>& take) {
-        for (DWORD start = GetTickCount(); GetTickCount() - start < kPatienceMs; Sleep(50)) {
-            for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
-            if (take(kArea, picture_) && MiddleIsPatch()) return true;
-        }
-        return false;
+        return PumpUntil([&] { return take(kArea, picture_) && MiddleIsPatch(); });
     }
 
     // The picture is the area's size in 24 bits, and its middle is the patch.
